@@ -1,0 +1,28 @@
+# Two commands set everything up: `make play` and `make test`.
+JOBS ?= 2
+RELEASE := build/release
+ASAN := build/asan
+
+.PHONY: play release test asan bench clean
+
+play: release
+	./$(RELEASE)/morvaquint
+
+release:
+	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build $(RELEASE) -j $(JOBS)
+
+asan:
+	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DMORVA_SANITIZE=ON >/dev/null
+	cmake --build $(ASAN) -j $(JOBS)
+
+# Unit tests under the sanitizers; end-to-end tests (deep perft included) on the release build.
+test: asan release
+	cd $(ASAN) && ctest --output-on-failure -L unit
+	cd $(RELEASE) && ctest --output-on-failure -L e2e
+
+bench: release
+	./$(RELEASE)/morvaquint bench
+
+clean:
+	rm -rf build

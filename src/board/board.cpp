@@ -1,0 +1,90 @@
+// The per-ply position stack, the game record and the colour-parameterised accessors.
+#include "board/board.h"
+
+int8_t ply;
+bboard boards[MAX_PLY];
+tag_sq squares[MAX_PLY];
+trak tracker[MAX_PLY];
+move_tag moveStack[MAX_PLY];
+uint64_t hash[MAX_PLY], hashlock[MAX_PLY], pnhash[MAX_PLY], pnlock[MAX_PLY];
+int32_t LEwh[MAX_PLY], LEbl[MAX_PLY];
+uint8_t depthFlags[MAX_PLY];
+int8_t captureSequence[MAX_PLY];
+move_list searchData[MAX_PLY][MAX_MOVES];
+int16_t mvstore[MAX_PLY + 1];
+int16_t generated[MAX_PLY];
+
+int32_t allmoves;
+int32_t moveStart;
+int32_t histBase;
+game_hist history[GAME_RECORD];
+draw_search drawSearch[GAME_RECORD];
+int8_t histline[HISTLINE_SIZE];
+int32_t histcount;
+move_info mvinfo[MAX_MOVES];
+move_tag mvrules[MAX_MOVES];
+INFO mvInfoChoice;
+move_tag mvRuleChoice;
+int8_t gameState;
+int8_t lastMovedTo;
+bboard sideBoards;
+tag_sq savedSquares, movedSquares;
+uint64_t nodes;
+
+uint64_t &pieceSet(bboard &b, int c, int piece) {
+    switch (piece) {
+    case WPAWN:
+        return b.whpawns;
+    case BPAWN:
+        return b.blpawns;
+    case KNIGHT:
+        return knightsOf(b, c);
+    case BISHOP:
+        return bishopsOf(b, c);
+    case ROOK:
+        return rooksOf(b, c);
+    case QUEEN:
+        return queensOf(b, c);
+    default:
+        ASSERT(piece == KING);
+        return kingOf(b, c);
+    }
+}
+
+int8_t *slotsOf(trak &t, int c, int piece) {
+    switch (piece) {
+    case WPAWN:
+        return t.whitePawn;
+    case BPAWN:
+        return t.blackPawn;
+    case KNIGHT:
+        return knightSlots(t, c);
+    case BISHOP:
+        return bishopSlots(t, c);
+    case ROOK:
+        return rookSlots(t, c);
+    case QUEEN:
+        return queenSlots(t, c);
+    default:
+        ASSERT(piece == KING);
+        return &kingSlot(t, c);
+    }
+}
+
+int slotCount(int piece) {
+    switch (piece) {
+    case WPAWN:
+    case BPAWN:
+        return PAWN_SLOTS;
+    case KNIGHT:
+        return KNIGHT_SLOTS;
+    case BISHOP:
+        return BISHOP_SLOTS;
+    case ROOK:
+        return ROOK_SLOTS;
+    case QUEEN:
+        return QUEEN_SLOTS;
+    default:
+        return 1;
+    }
+}

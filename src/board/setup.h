@@ -1,0 +1,87 @@
+// Start-up tables: masks, position keys, rays, leaper and slider attacks, exchange tables.
+#pragma once
+
+#include "board/board.h"
+
+// Attacker/defender set index: K + 2Q + 8R + 24M + 96P with at most 1 king, 3 queens,
+// 2 rooks, 3 minor pieces and 2 pawns, so 288 sets.
+constexpr int SEE_SETS = 288;
+constexpr int SEE_TARGETS = 4; // queen, rook, minor piece, pawn
+
+// ---------------------------------------------------------------------------
+// Computed tables (setup.cpp, exchange.cpp)
+// ---------------------------------------------------------------------------
+extern uint64_t mask[64];
+extern uint64_t hash_piece[2][7][64], hp_lock[2][7][64];
+extern uint64_t hashblack, hbl_lock;
+extern uint64_t hashep[64], hep_lock[64];
+extern uint64_t rays[64][8];
+extern uint64_t knightattack[64], kingattack[64];
+extern int32_t kingsafe[64][8];
+extern uint64_t whpawnattack[64], blpawnattack[64];
+extern uint64_t rankAttacks[64][64], fileAttacks[64][64];
+extern uint64_t diag45LAttacks[64][64], diag45RAttacks[64][64];
+
+// Exchange outcomes in units of 10 centipawns, [target class][defender set][attacker set].
+// seeTable is the plain table; the others hold x-ray pieces behind a queen (A = attacker
+// side, D = defender side; r = one rook, rr = two rooks, b = a minor piece).
+typedef int8_t seeTableType[SEE_TARGETS][SEE_SETS][SEE_SETS];
+extern seeTableType seeTable, seeTableAr, seeTableArr, seeTableAb, seeTableArDr, seeTableArrDr,
+    seeTableAbDr, seeTableArDrr, seeTableArrDrr, seeTableAbDrr, seeTableArDb, seeTableArrDb,
+    seeTableAbDb, seeTableDr, seeTableDrr, seeTableDb;
+
+// Rule-built geometry (filled by setup from the rules that define them).
+extern int8_t pieceSurround[64][8]; // s-9, s-8, s-7, s-1, s+1, s+7, s+8, s+9; -1 off board
+extern int8_t knightSurround[64][8]; // s-17, s-15, s-10, s-6, s+6, s+10, s+15, s+17
+extern int8_t direct[64][64];        // direction code from the first square to the second
+extern int8_t kingTropizm[64][64];   // king distance
+extern int8_t squareKing[64][64];    // square of a White pawn racing to rank 8
+extern int8_t kingpos[64][64];       // nearness rank of the second square from the first
+extern int32_t hangindex[SEE_SETS];  // 11-bit piece set of each set index
+
+// Constant data (setup_tables.cpp).
+extern const int8_t hang_root[6]; // index step of a king, queen, rook, minor, pawn (1..5)
+extern const int8_t see_val[4];   // target values in units of 10 centipawns
+
+// Builds every table above (and the profile defaults) in the fixed order that fixes the keys.
+void setup();
+// Next 64-bit random key from the engine's own generator.
+uint64_t hash_rand();
+// The engine's portable 15-bit generator (state * 214013 + 2531011, value bits 16..30).
+void engineSrand(uint32_t seed);
+int32_t engineRand();
+
+// ---------------------------------------------------------------------------
+// Saturating arithmetic on set indexes: a side can have more pieces of a kind than the
+// 288 sets describe (promotions, x-ray supporters), so every group is capped at its
+// capacity and never borrows from or carries into its neighbour.
+// ---------------------------------------------------------------------------
+struct seeGroups {
+    int king, queens, rooks, minors, pawns;
+};
+inline seeGroups splitSeeIndex(int index) {
+    return {index & 1, (index % 8) / 2, (index % 24) / 8, (index % 96) / 24, index / 96};
+}
+inline int joinSeeIndex(int k, int q, int r, int m, int p) {
+    k = k < 0 ? 0 : (k > 1 ? 1 : k);
+    q = q < 0 ? 0 : (q > 3 ? 3 : q);
+    r = r < 0 ? 0 : (r > 2 ? 2 : r);
+    m = m < 0 ? 0 : (m > 3 ? 3 : m);
+    p = p < 0 ? 0 : (p > 2 ? 2 : p);
+    return k + 2 * q + 8 * r + 24 * m + 96 * p;
+}
+// a + b groupwise, each group capped (b may be any sum of steps 1, 2, 8, 24, 96).
+inline int seeIndexAdd(int a, int b) {
+    if (b <= 0)
+        return a < 0 ? 0 : (a >= SEE_SETS ? SEE_SETS - 1 : a);
+    seeGroups x = splitSeeIndex(a < 0 ? 0 : a), y = splitSeeIndex(b);
+    return joinSeeIndex(x.king + y.king, x.queens + y.queens, x.rooks + y.rooks,
+                        x.minors + y.minors, x.pawns + y.pawns);
+}
+// a - b groupwise, each group floored at 0.
+inline int seeIndexSub(int a, int b) {
+    seeGroups x = splitSeeIndex(a < 0 ? 0 : (a >= SEE_SETS ? SEE_SETS - 1 : a));
+    seeGroups y = splitSeeIndex(b < 0 ? 0 : b);
+    return joinSeeIndex(x.king - y.king, x.queens - y.queens, x.rooks - y.rooks,
+                        x.minors - y.minors, x.pawns - y.pawns);
+}

@@ -1,0 +1,11 @@
+// Bench positions and the bench run whose node count is the search's behaviour signature.
+#pragma once
+
+constexpr int BENCH_POSITIONS = 30;
+constexpr int BENCH_DEFAULT_DEPTH = 6;
+
+extern const char *const benchPositions[BENCH_POSITIONS];
+
+// Searches every bench position to `depth` with fresh tables, prints one line per position and
+// the total "bench: N nodes, T ms, S nps". Returns 0, or 1 if a position was refused.
+int runBench(int depth);

@@ -1,0 +1,111 @@
+// The single input layer on fd 0: one buffer shared by blocking line and word reads and by
+// the non-blocking test for waiting input, so no byte is lost or read twice when a front end
+// switches between them.
+#include "control/io.h"
+
+#include <cerrno>
+#include <cstring>
+#include <poll.h>
+#include <unistd.h>
+
+static constexpr size_t INPUT_BUFFER_SIZE = 8192;
+
+static char inBuf[INPUT_BUFFER_SIZE];
+static size_t inStart = 0, inEnd = 0; // unread bytes are inBuf[inStart .. inEnd)
+static bool sawEof = false;
+
+// Moves unread bytes to the front and reads more, blocking. False when nothing more comes.
+static bool fillBuffer() {
+    if (sawEof)
+        return false;
+    if (inStart > 0) {
+        memmove(inBuf, inBuf + inStart, inEnd - inStart);
+        inEnd -= inStart;
+        inStart = 0;
+    }
+    if (inEnd == INPUT_BUFFER_SIZE)
+        return true; // full: the caller consumes what is there
+    for (;;) {
+        ssize_t got = read(0, inBuf + inEnd, INPUT_BUFFER_SIZE - inEnd);
+        if (got > 0) {
+            inEnd += (size_t)got;
+            return true;
+        }
+        if (got < 0 && errno == EINTR)
+            continue;
+        sawEof = true;
+        return false;
+    }
+}
+
+static bool bufferHasNewline() { return memchr(inBuf + inStart, '\n', inEnd - inStart) != nullptr; }
+
+// Next byte, blocking; -1 at end of input.
+static int nextByte() {
+    if (inStart == inEnd && !fillBuffer())
+        return -1;
+    if (inStart == inEnd)
+        return -1;
+    return (unsigned char)inBuf[inStart++];
+}
+
+static int peekByte() {
+    if (inStart == inEnd && !fillBuffer())
+        return -1;
+    if (inStart == inEnd)
+        return -1;
+    return (unsigned char)inBuf[inStart];
+}
+
+bool readInputLine(char *buf, size_t size) {
+    size_t n = 0;
+    int c = nextByte();
+    if (c < 0) {
+        if (size > 0)
+            buf[0] = '\0';
+        return false;
+    }
+    while (c >= 0 && c != '\n') {
+        if (c != '\r' && n + 1 < size)
+            buf[n++] = (char)c;
+        c = nextByte();
+    }
+    if (size > 0)
+        buf[n] = '\0';
+    return true;
+}
+
+bool readInputWord(char *buf, size_t size) {
+    int c = peekByte();
+    while (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+        nextByte();
+        c = peekByte();
+    }
+    if (c < 0) {
+        if (size > 0)
+            buf[0] = '\0';
+        return false;
+    }
+    size_t n = 0;
+    while (c >= 0 && c != ' ' && c != '\t' && c != '\n' && c != '\r') {
+        nextByte();
+        if (n + 1 < size)
+            buf[n++] = (char)c;
+        c = peekByte();
+    }
+    if (size > 0)
+        buf[n] = '\0';
+    return true;
+}
+
+bool inputWaiting() {
+    if (bufferHasNewline())
+        return true;
+    if (sawEof)
+        return inStart != inEnd; // a last line without its newline
+    struct pollfd p = {0, POLLIN, 0};
+    int r = poll(&p, 1, 0);
+    return r > 0 && (p.revents & (POLLIN | POLLHUP)) != 0;
+}
+
+bool inputEnded() { return sawEof && inStart == inEnd; }

@@ -1,0 +1,14 @@
+// The single input layer on standard input (fd 0) for every front end, and output helpers.
+#pragma once
+
+#include <cstddef>
+
+// Reads one line (without its newline) into buf, blocking. Returns false at end of input.
+// A longer line is cut to size - 1 characters; the rest of it is discarded.
+bool readInputLine(char *buf, size_t size);
+// True when a complete line is buffered or bytes are waiting on fd 0 (zero-timeout poll).
+bool inputWaiting();
+// True once end of input has been seen and no buffered text remains.
+bool inputEnded();
+// Reads the next blank-delimited word (scanf "%s" style), blocking. False at end of input.
+bool readInputWord(char *buf, size_t size);

@@ -1,0 +1,56 @@
+// Attack analysis, legal move generation with ordering, and the ray and pin utilities.
+#pragma once
+
+#include "board/board.h"
+
+// ---------------------------------------------------------------------------
+// Attack analysis (see.cpp)
+// ---------------------------------------------------------------------------
+extern evaluator seeWhite, seeBlack;
+// Exchange value of the piece on each square at each ply: -10 x what the opponent wins by
+// starting captures there (0 safe, negative en prise).
+extern int32_t seeBoard[MAX_PLY][64];
+
+inline evaluator &seeOf(int c) { return c == 0 ? seeWhite : seeBlack; }
+
+// Analyses the position at ply: attacker sets, pins, king rays, check squares, king-move
+// limits, piece counts and the exchange value of every piece.
+void SEE();
+
+// ---------------------------------------------------------------------------
+// Move generator (movgen.cpp)
+// ---------------------------------------------------------------------------
+// Writes the legal moves of the side to move at ply into searchData[ply] with type bits,
+// check squares and ordering scores. gen 0 all moves, 1 captures and checks, 2 checks only;
+// inQS 1 generates queen promotions only. SEE must have run for this position.
+void movgen(int8_t gen, int8_t inQS);
+
+// Ordering tables (movegen_tables.cpp).
+extern const int32_t caporder[7][6], hangcap_order[6][6], loseorder[6][6], prom_order[6][8];
+extern const int32_t wingPawnOrder[6], winCheckOrder[7];
+extern const int32_t pawnorder[3][64], knightorder[3][64], bishoporder[3][64], rookorder[3][64],
+    queenorder[3][64], kingorder[3][64];
+
+// ---------------------------------------------------------------------------
+// Ray, pin and square utilities (rays.cpp)
+// ---------------------------------------------------------------------------
+extern int8_t hiddenSquare; // the line piece found behind a pinned or shielding piece
+
+// Attack set of a piece of kind attack_t ('B', 'R', 'Q', 'N', 'K') on `to` over the current
+// ply's occupancy, filtered by piece_t ('0' none, 'W'/'X' White/Black pieces, 'K','Q','R',
+// 'B','N' White kinds, 'q','r','b','n' Black kinds).
+uint64_t piece_scan(char attack_t, char piece_t, int8_t to);
+// The same on the saved entry position (sideBoards).
+uint64_t ponderScan(char attack_p, char piece_p, int8_t to);
+// Direction from kpos along which the piece on xmark shields a line piece, or -1.
+int8_t verifyPin(uint64_t kattack, int8_t kpos, int8_t xmark);
+int8_t verifySavedPin(uint64_t kattack, int8_t kpos, int8_t xmark);
+// Squares on which a check on the king at kpos can be answered by a piece other than the king.
+uint64_t verifyChSq(uint64_t kattack, uint64_t allsq, int8_t kpos);
+// >= 0 when the promotion xfrom-xto to xpiece checks the king on kpos.
+int8_t verifyProm(uint64_t kattack, int8_t kpos, int8_t xfrom, int8_t xto, int8_t xpiece);
+// Exchange value (centipawns) looked up in the x-ray variant chosen by the two ownQueen codes.
+int16_t queenObstruct(int8_t seePiece, int16_t Aboard, int16_t Bboard, int8_t obstructionA,
+                      int8_t obstructionB, int16_t seeCapture);
+// Pin filter of candidate origins of a typed move on the saved entry position.
+int8_t pintest(uint64_t tempx, int8_t xx, int8_t entered);

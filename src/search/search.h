@@ -1,0 +1,45 @@
+// Iterative deepening, alpha-beta and quiescence search, killers and principal variation.
+#pragma once
+
+#include "board/board.h"
+
+extern int32_t choice;            // root index of the chosen move, -1 while none
+extern move_list movePV;          // the move to play
+extern int8_t best_move[MAX_PLY]; // choice after each iteration
+extern int32_t best_score[MAX_PLY];
+extern int8_t searchDepth;
+extern int32_t LEmargin;
+extern int8_t drawn; // score of a draw for the side that brings it about
+extern int32_t drawReference; // score the middlegame draw score is chosen from
+extern int8_t PVdeep;
+extern move_list ponderPV, savedPonderPV;
+extern int8_t ponderPVLen;
+extern const int32_t openingMove[30];
+
+extern move_list pv[MAX_PLY][MAX_PLY];
+extern int8_t pvlen[MAX_PLY];
+extern move_list currentline[MAX_PLY];
+extern const move_list temp_pv;
+
+extern gallows killer[2][MAX_PLY];
+extern gallows matekiller[MAX_PLY];
+extern int32_t killerHeuristic[MAX_PLY][4096];
+extern const gallows tempkiller;
+
+extern int8_t extensionCount, reductionCount, reduceOnce, ABdeep, horizonDepth, QSdeep;
+extern int32_t passThreshhold[MAX_PLY];
+
+// Depth tables (search_tables.cpp).
+extern const int8_t max_extn[32], ABSearchDepth[32], schdth[32];
+extern const int32_t recapture[32], reduceMargin[32], winTable[32];
+extern const int8_t nullR[3][32], n_moveTable[3][32], reduceLimits[3][32];
+
+// Chooses the move for the position at ply 0 (or ponders); results in movePV, stopSearch.
+void search();
+int16_t AlphaBeta(int8_t depth, int16_t alpha, int16_t beta, int16_t mate, int16_t high,
+                  int16_t low, int8_t xDepth);
+int16_t Quiesce(int8_t QSdepth, int8_t checksDepth, int16_t alpha, int16_t beta, int16_t mate);
+int16_t PVmoveLine(int16_t alpha, int16_t beta);
+// Game phase of the position at ply 0 as the search driver classifies it (sets gameState
+// and LEmargin).
+void classifyGamePhase();

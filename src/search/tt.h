@@ -1,0 +1,30 @@
+// Transposition tables: two for the main search, two for the null-move test.
+#pragma once
+
+#include "board/board.h"
+
+constexpr uint32_t STORE_SIZE = 4194304, COLLSTORE_SIZE = 524288, NULLSTORE_SIZE = 2097152,
+                   NULLCOLL_SIZE = 262144;
+constexpr int16_t HASH_NO_ENTRY = -9900, HASH_UNUSABLE = -9899;
+
+extern tag_hash store[STORE_SIZE], collstore[COLLSTORE_SIZE], nullstore[NULLSTORE_SIZE],
+    nullcoll[NULLCOLL_SIZE];
+extern const tag_hash temp_store; // the empty entry
+extern int8_t scoreType;         // 0 exact static score, 1 estimated, 2 nothing found
+extern int8_t distanceToMate;
+
+// Fills all four tables with the empty entry.
+void clearHashTables();
+// Best move stored for the position at ply (primary table, then collision table; the null
+// tables while SF_NULL_SEARCH). Returns false when none; promote is 0 or 2..5.
+bool lookupHashMove(int8_t &from, int8_t &to, int8_t &promote);
+
+int16_t probeHashAB(int16_t alpha, int16_t beta, int8_t abDepth, int8_t hashDepth);
+int16_t probeHashQS(int16_t alpha, int16_t beta);
+int16_t probePVline();
+void recordHashAB(int16_t abValue, uint8_t bestType, int8_t bestFrom, uint8_t bestTo,
+                  int8_t hashFlag, int8_t LEscore, int8_t hashDepth);
+void recordHashQS(int16_t exValue, uint8_t bestType, int8_t bestFrom, uint8_t bestTo,
+                  int8_t hashFlag, int8_t LEscore, int8_t hashDepth);
+void recordHashExactAB(int16_t exValue, int8_t hashFlag, int8_t LEscore, int8_t hashDepth);
+void recordHashExactQS(int16_t exValue, int8_t hashFlag, int8_t LEscore, int8_t hashDepth);
