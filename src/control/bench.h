@@ -9,3 +9,5 @@ extern const char *const benchPositions[BENCH_POSITIONS];
 // Searches every bench position to `depth` with fresh tables, prints one line per position and
 // the total "bench: N nodes, T ms, S nps". Returns 0, or 1 if a position was refused.
 int runBench(int depth);
+// Prints the rates of move generation, evaluation and table clearing (the speed entry).
+int runSpeed();

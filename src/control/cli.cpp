@@ -147,5 +147,7 @@ int runCommandLine(int argc, char **argv) {
         }
         return runBench(depth);
     }
+    if (!std::strcmp(entry, "speed"))
+        return runSpeed();
     return -1;
 }
