@@ -14,6 +14,15 @@ extern const move_list temp_schdata; // the empty move record
 void startpos();
 // Recomputes the four keys of the position at ply from the mailbox, side and en passant.
 void Zobrist();
+
+struct positionKeys {
+    uint64_t hash, hashlock, pnhash, pnlock;
+};
+// The four keys of the position at `p` as Zobrist builds them, for the given side to move and
+// moveStack[p].enPassant. Reads only; writes nothing.
+positionKeys keysOf(int p, bool whiteToMove);
+// The piece, colour and rotated bitboards of a mailbox (the pass-pawn sets are left empty).
+bboard bitboardsOf(const tag_sq &sq);
 // True when neither side can ever give mate with the material on the board at `p`:
 // bare kings, a lone knight or bishop against a bare king, or only bishops that all stand on
 // squares of one colour. (The search's cheaper material-sum shortcut is separate.)

@@ -31,7 +31,7 @@ extern seeTableType seeTable, seeTableAr, seeTableArr, seeTableAb, seeTableArDr,
     seeTableAbDb, seeTableDr, seeTableDrr, seeTableDb;
 
 // Rule-built geometry (filled by setup from the rules that define them).
-extern int8_t pieceSurround[64][8]; // s-9, s-8, s-7, s-1, s+1, s+7, s+8, s+9; -1 off board
+extern int8_t pieceSurround[64][8];  // s-9, s-8, s-7, s-1, s+1, s+7, s+8, s+9; -1 off board
 extern int8_t knightSurround[64][8]; // s-17, s-15, s-10, s-6, s+6, s+10, s+15, s+17
 extern int8_t direct[64][64];        // direction code from the first square to the second
 extern int8_t kingTropizm[64][64];   // king distance
@@ -42,9 +42,14 @@ extern int32_t hangindex[SEE_SETS];  // 11-bit piece set of each set index
 // Constant data (setup_tables.cpp).
 extern const int8_t hang_root[6]; // index step of a king, queen, rook, minor, pawn (1..5)
 extern const int8_t see_val[4];   // target values in units of 10 centipawns
+extern const int8_t init_piece[64], init_colour[64]; // the initial position
+// Hand-ranked kingpos rows of a8, d5 and e4; setup copies them over the generic rows.
+extern const int8_t kingposA8[64], kingposD5[64], kingposE4[64];
 
 // Builds every table above (and the profile defaults) in the fixed order that fixes the keys.
 void setup();
+// Fills the sixteen exchange tables from hangindex (exchange.cpp; called by setup).
+void buildExchangeTables();
 // Next 64-bit random key from the engine's own generator.
 uint64_t hash_rand();
 // The engine's portable 15-bit generator (state * 214013 + 2531011, value bits 16..30).
