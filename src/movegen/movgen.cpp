@@ -1,0 +1,458 @@
+// Legal move generation with ordering scores: king, pieces, castling and the final ordering.
+#include "movegen/movegen.h"
+
+#include "board/setup.h"
+#include "control/control.h"
+#include "eval/eval.h"
+#include "movegen/movgen_internal.h"
+#include "search/search.h"
+#include "search/tt.h"
+
+// Ordering bases of the quiet-move table, by piece code (QUEEN..KNIGHT): a piece that has to
+// flee scores by how close it lands to a king, above all ordinary quiet moves.
+static int escapeBase(int kind) {
+    return kind == QUEEN ? 218 : kind == ROOK ? 194 : kind == BISHOP ? 171 : 149;
+}
+// In the endgame a piece's quiet moves are ranked by how close they bring it to the enemy king.
+static int endgameBase(int kind) {
+    return kind == QUEEN ? 96 : kind == ROOK ? 84 : kind == BISHOP ? 72 : 60;
+}
+
+static const int32_t (*placementTable(int kind))[64] {
+    switch (kind) {
+    case KNIGHT:
+        return knightorder;
+    case BISHOP:
+        return bishoporder;
+    case ROOK:
+        return rookorder;
+    case QUEEN:
+        return queenorder;
+    case KING:
+        return kingorder;
+    default:
+        return pawnorder;
+    }
+}
+
+// Placement tables are laid out for White; Black reads the mirrored square.
+static int placement(const genContext &g, int kind, int8_t t) {
+    return placementTable(kind)[gameState][g.c == WHITE ? t : flip[t]];
+}
+
+// The x-ray codes select one of three table variants per side.
+static int capToCode(int v) { return v > 3 ? 3 : (v < 0 ? 0 : v); }
+
+uint64_t sliderAttackers(int8_t s, uint64_t occ, uint64_t rookLike, uint64_t bishopLike) {
+    uint64_t found = 0;
+    for (int d = 0; d < 8; d++) {
+        uint64_t candidates = d < 4 ? rookLike : bishopLike;
+        uint64_t blockers = rays[s][d] & occ;
+        if (!candidates || !blockers)
+            continue;
+        // Even direction codes run toward higher square numbers.
+        int nearest = (d & 1) == 0 ? lsb(blockers) : msb(blockers);
+        found |= mask[nearest] & candidates;
+    }
+    return found;
+}
+
+bool isAttackedOn(int8_t s, int by, uint64_t occ, uint64_t gone) {
+    ASSERT(s >= 0 && s < 64);
+    bboard &b = boards[ply];
+    uint64_t keep = ~gone;
+    if (knightattack[s] & knightsOf(b, by) & keep)
+        return true;
+    if (kingattack[s] & kingOf(b, by))
+        return true;
+    // The pawns of `by` that attack s stand where a pawn of the other colour on s would capture.
+    uint64_t pawnOrigins = by == WHITE ? blpawnattack[s] : whpawnattack[s];
+    if (pawnOrigins & pawnsOf(b, by) & keep)
+        return true;
+    uint64_t queens = queensOf(b, by);
+    return sliderAttackers(s, occ, (rooksOf(b, by) | queens) & keep,
+                           (bishopsOf(b, by) | queens) & keep) != 0;
+}
+
+uint64_t legalTargets(const genContext &g, int8_t f, uint64_t targets) {
+    if (verifyPin(g.pinLine, g.K, f) >= 0)
+        targets &= rays[g.K][direct[g.K][f]];
+    if (g.inCheck)
+        targets &= g.own->checkSquares;
+    return targets;
+}
+
+// Precomputed exchange values of the side to move's pieces, left by the evaluation or the
+// threat scan for this ply, indexed by list slot and destination.
+static int precomputedValue(int kind, int slot, int8_t t) {
+    switch (kind) {
+    case KNIGHT:
+        return seeBoardKnight[slot][t];
+    case BISHOP:
+        return seeBoardBishop[slot][t];
+    case ROOK:
+        return seeBoardRook[slot][t];
+    case QUEEN:
+        return seeBoardQueen[slot][t];
+    default:
+        return seeBoardPawn[slot][t];
+    }
+}
+
+int exchangeValue(const genContext &g, int kind, int slot, int8_t f, int8_t t, int captured,
+                  bool pawnPush, int &D) {
+    const evaluator &own = *g.own, &opp = *g.opp;
+    int cls, step, xray = 0; // xray: the opponent's sliders that join in behind the first
+    switch (kind) {
+    case QUEEN:
+        cls = 0, step = 2, xray = opp.oppQueen[t];
+        break;
+    case ROOK:
+        cls = 1, step = 8, xray = opp.oppRook[t];
+        break;
+    case BISHOP:
+        cls = 2, step = 24, xray = opp.oppBishop[t];
+        break;
+    case KNIGHT:
+        cls = 2, step = 24;
+        break;
+    default: // pawns: a push meets the sliders behind enemy pawns on the file, a capture
+             // the bishops and queens behind enemy pawns on the diagonal
+        cls = 3, step = 96;
+        if (pawnPush)
+            xray = opp.oppPawnRQ[t];
+        else if (opp.boardScan[t] > 0 || f == own.thruPawn[t])
+            xray = opp.oppPawnBQ[t];
+        break;
+    }
+    const int A = seeIndexAdd(opp.boardScan[t], xray); // also keeps the index inside the sets
+    // The mover no longer defends the square it stands on.
+    D = seeIndexSub(own.boardScan[t], step);
+    // A bishop or queen behind one of our pawns joins in once the pawn has recaptured.
+    if (!pawnPush && own.oppPawnBQ[t] != 0 && (A & 0x60) != 0 && (A == 96 || D > 0))
+        D = seeIndexAdd(D, own.oppPawnBQ[t]);
+
+    const uint8_t flags = depthFlags[ply];
+    if ((flags & DPF_EVAL_SEE) || (captured != EMPTY && (flags & DPF_THREAT_SEE)))
+        return precomputedValue(kind, slot, t);
+    if (kind != QUEEN && (own.ownQueen[t] != 0 || opp.ownQueen[t] != 0))
+        return queenObstruct((int8_t)cls, (int16_t)D, (int16_t)A,
+                             (int8_t)capToCode(own.ownQueen[t]), (int8_t)capToCode(opp.ownQueen[t]),
+                             (int16_t)captured);
+    return pieceValue[captured] - 10 * seeTable[cls][D][A];
+}
+
+uint16_t markWinning() {
+    moveStack[ply].stackFlags |= ST_WINNING_CAPTURE;
+    return MT_WINNING_CAPTURE;
+}
+
+uint8_t quietScore(const genContext &g, int kind, int8_t t, int v, int e, int D, bool disc,
+                   bool doublePush, uint16_t &type) {
+    const bool pawn = kind == WPAWN || kind == BPAWN;
+    const int base = loseorder[pawn ? 1 : kind][0];
+    bool safe = v >= 0;
+    // A discovered check gains the tempo to save the piece, unless it lands next to the enemy
+    // king with nothing to cover it there. The queen has no such privilege in the ordering.
+    const bool discRule = disc && kind != QUEEN;
+    if (discRule) {
+        if (nextToEnemyKing(g, t) && D <= 0)
+            return (uint8_t)base;
+        safe = true;
+    }
+    if (!safe)
+        return (uint8_t)base;
+    if (pawn) {
+        if (e < 0) {
+            type |= MT_ESCAPE;
+            int score = discRule ? 139 + (D > 0 ? 1 : 0) : 140;
+            return (uint8_t)(score + (doublePush ? 1 : 0));
+        }
+        return (uint8_t)placement(g, kind, t);
+    }
+    if (e < 0) {
+        type |= MT_ESCAPE;
+        // The queen flees toward its own king, the other pieces toward the enemy king.
+        int8_t anchor = kind == QUEEN ? g.K : g.E;
+        return (uint8_t)((kingpos[anchor][t] + 4) / 5 + escapeBase(kind));
+    }
+    if (gameState == 2)
+        return (uint8_t)(kingpos[g.E][t] + endgameBase(kind));
+    return (uint8_t)placement(g, kind, t);
+}
+
+// Order score of a capture by a knight, bishop, rook or queen; sets the capture type bits.
+static uint8_t pieceCaptureScore(const genContext &g, int m, int x, int v, int e, int D, bool check,
+                                 bool disc, int8_t t, uint16_t &type) {
+    type |= MT_CAPTURE;
+    bool winning = v > 0;
+    // A minor piece or rook that unmasks a check while capturing cannot be taken back at once,
+    // unless it landed next to the enemy king without support.
+    if (disc && m != QUEEN)
+        winning = !nextToEnemyKing(g, t) || D > 0 || v > 0;
+    if (winning) {
+        type |= markWinning();
+        if (check)
+            return (uint8_t)winCheckOrder[m];
+        return (uint8_t)(e < 0 ? hangcap_order[m][x] : caporder[m][x]);
+    }
+    if (v == 0) {
+        if (e < 0) {
+            type |= MT_ESCAPE;
+            return (uint8_t)hangcap_order[m][x];
+        }
+        return (uint8_t)caporder[m][x];
+    }
+    return (uint8_t)(e >= 0 ? loseorder[m][x] : loseorder[0][m]);
+}
+
+bool addMove(genContext &g, int8_t from, int8_t to, int8_t promote, int8_t captured, int8_t moved,
+             int8_t checkSquare, uint16_t type, uint8_t score) {
+    ASSERT(g.n < MAX_MOVES);
+    if (g.n >= MAX_MOVES)
+        return false;
+    move_list &m = g.list[g.n++];
+    m.from = from;
+    m.to = to;
+    m.promote = promote;
+    m.captured = captured;
+    m.moved = moved;
+    m.checkSquare = checkSquare;
+    m.type = (uint16_t)(type | (checkSquare >= 0 ? MT_CHECK : 0));
+    m.orderscore = score;
+    return true;
+}
+
+// Move text must name the origin file or rank when another piece of the same kind reaches t.
+static uint16_t disambiguation(const genContext &g, int kind, int8_t f, int8_t t) {
+    const evaluator &own = *g.own;
+    bool several = kind == QUEEN    ? own.queenCount > 1
+                   : kind == ROOK   ? own.rookCount > 1
+                   : kind == KNIGHT ? own.knightCount > 1
+                                    : own.bishopCountWhite > 1 || own.bishopCountBlack > 1;
+    if (!several)
+        return 0;
+    static const char letters[] = "..NBRQ";
+    char attack = letters[kind];
+    char filter = g.c == WHITE ? attack : (char)(attack - 'A' + 'a');
+    uint64_t others = piece_scan(attack, filter, t) & ~mask[f];
+    uint16_t bits = 0;
+    while (others) {
+        int s = lsb(others);
+        others &= ~mask[s];
+        bits |= (s & 7) == (f & 7) ? MT_SAME_FILE : MT_OTHER_FILE;
+        if (kind != QUEEN) // only queens can come from more than two directions at once
+            break;
+    }
+    return bits;
+}
+
+// Squares from which a piece of `kind` gives direct check.
+static uint64_t checkTargets(const genContext &g, int kind) {
+    switch (kind) {
+    case QUEEN: {
+        // Empty squares on the enemy king's lines, or the enemy pieces that end those lines.
+        const evaluator &opp = *g.opp;
+        uint64_t enemyOnLines = g.c == WHITE ? opp.kingBlackPieces : opp.kingWhitePieces;
+        return (opp.kingsAttackRays & ~g.occ) | enemyOnLines;
+    }
+    case ROOK:
+        return g.free & piece_scan('R', '0', g.E);
+    case BISHOP:
+        return g.free & piece_scan('B', '0', g.E);
+    default:
+        return g.free & knightattack[g.E];
+    }
+}
+
+// Moves of the queens, rooks, bishops or knights of the side to move, slot by slot.
+static void generatePieceMoves(genContext &g, int kind) {
+    static const char letters[] = "..NBRQ";
+    int8_t *slots = slotsOf(tracker[ply], g.c, kind);
+    const int count = slotCount(kind);
+    const uint64_t chk = checkTargets(g, kind);
+    for (int i = 0; i < count; i++) {
+        const int8_t f = slots[i];
+        if (f < 0)
+            continue;
+        ASSERT(f < 64);
+        uint64_t targets =
+            (kind == KNIGHT ? knightattack[f] : piece_scan(letters[kind], '0', f)) & g.free;
+        targets = legalTargets(g, f, targets);
+        if (g.gen == 1)
+            targets &= chk | g.enemy;
+        else if (g.gen == 2)
+            targets &= chk;
+        if (!targets)
+            continue;
+        const int8_t d = verifyPin(g.discLine, g.E, f);
+        const int8_t hidden = hiddenSquare;
+        const uint64_t offLine = d >= 0 ? ~rays[g.E][d] : 0;
+        const int e = seeBoard[ply][f];
+        while (targets) {
+            const int8_t t = (int8_t)lsb(targets);
+            targets &= ~mask[t];
+            const int8_t captured = squares[ply].insq[t];
+            const bool disc = (offLine & mask[t]) != 0;
+            const int8_t checkSq = disc ? hidden : ((chk & mask[t]) ? t : NO_SQUARE);
+            int D;
+            const int v = exchangeValue(g, kind, i, f, t, captured, false, D);
+            if (g.gen == 1 && captured != EMPTY && v < 0 && checkSq < 0)
+                continue;
+            uint16_t type = disambiguation(g, kind, f, t);
+            uint8_t score = captured != EMPTY ? pieceCaptureScore(g, kind, captured, v, e, D,
+                                                                  checkSq >= 0, disc, t, type)
+                                              : quietScore(g, kind, t, v, e, D, disc, false, type);
+            if (!addMove(g, f, t, 0, captured, (int8_t)kind, checkSq, type, score))
+                return;
+        }
+    }
+}
+
+// King steps: never next to the enemy king and never onto a square the opponent attacks once
+// the king has left its square (a slider checking along a line also covers the square behind).
+static void generateKingMoves(genContext &g) {
+    const int8_t K = g.K;
+    const int8_t d = verifyPin(g.discLine, g.E, K);
+    const int8_t hidden = hiddenSquare;
+    // Steps that leave the line from the enemy king uncover the own slider behind the king.
+    const uint64_t offLine = d >= 0 ? ~rays[g.E][d] : 0;
+    uint64_t steps = kingattack[K] & ~kingattack[g.E] & g.free;
+    if (g.gen == 1)
+        steps &= d >= 0 ? offLine : g.enemy;
+    else if (g.gen == 2)
+        steps &= offLine;
+    const uint64_t occWithoutKing = g.occ & ~mask[K];
+    while (steps) {
+        const int8_t t = (int8_t)lsb(steps);
+        steps &= ~mask[t];
+        if (isAttackedOn(t, g.o, occWithoutKing | mask[t], mask[t]))
+            continue;
+        const int8_t captured = squares[ply].insq[t];
+        const int8_t checkSq = (offLine & mask[t]) ? hidden : NO_SQUARE;
+        uint16_t type = 0;
+        uint8_t score;
+        if (captured != EMPTY) {
+            type = MT_CAPTURE | markWinning();
+            score = (uint8_t)(checkSq >= 0 ? winCheckOrder[KING] : caporder[KING][captured]);
+        } else {
+            score = (uint8_t)placement(g, KING, t);
+        }
+        if (!addMove(g, K, t, 0, captured, KING, checkSq, type, score))
+            return;
+    }
+}
+
+// Castling on one side: the right is held, the king is not in check, the squares between king
+// and rook are empty and neither the king's square nor the two squares it crosses are attacked.
+static void generateCastling(genContext &g, bool kingSide) {
+    const uint8_t right = g.c == WHITE ? (kingSide ? CR_WHITE_SHORT : CR_WHITE_LONG)
+                                       : (kingSide ? CR_BLACK_SHORT : CR_BLACK_LONG);
+    if (!(moveStack[ply].castleRights & right) || g.inCheck)
+        return;
+    const int8_t home = g.c == WHITE ? 60 : 4;
+    const int side = kingSide ? 1 : -1;
+    const int8_t kingTo = (int8_t)(home + 2 * side), rookTo = (int8_t)(home + side);
+    const int8_t rookFrom = (int8_t)(kingSide ? home + 3 : home - 4);
+    if (g.K != home || !(rooksOf(boards[ply], g.c) & mask[rookFrom]))
+        return;
+    uint64_t between = mask[home + side] | mask[home + 2 * side];
+    if (!kingSide)
+        between |= mask[home - 3];
+    if (g.occ & between)
+        return;
+    if (isAttackedOn(home, g.o, g.occ, 0) || isAttackedOn(rookTo, g.o, g.occ, 0) ||
+        isAttackedOn(kingTo, g.o, g.occ, 0))
+        return;
+    // The rook checks along the file, or along the rank through the square the king left.
+    const uint64_t occAfter = (g.occ & ~mask[home] & ~mask[rookFrom]) | mask[kingTo] | mask[rookTo];
+    const bool check = sliderAttackers(g.E, occAfter, mask[rookTo], 0) != 0;
+    if (g.gen >= 1 && !check && !(g.opp->kingsAttackRays & mask[rookTo]))
+        return;
+    addMove(g, home, kingTo, 0, EMPTY, KING, check ? rookTo : NO_SQUARE,
+            kingSide ? MT_CASTLE_SHORT : MT_CASTLE_LONG, kingSide ? 124 : 123);
+}
+
+// Hash move, mate killer and killers of the ply get their fixed keys; a later match
+// overwrites an earlier one.
+static void markHashAndKillers(const genContext &g) {
+    int8_t hf = 0, ht = 0, hp = 0;
+    const bool found = lookupHashMove(hf, ht, hp);
+    const int hashKey = found ? hf * 64 + ht : -1;
+    for (int i = 0; i < g.n; i++) {
+        move_list &m = g.list[i];
+        const int key = m.from * 64 + m.to;
+        if (key == hashKey && m.promote == hp) {
+            m.orderscore = 255;
+            moveStack[ply].stackFlags |= ST_HASH_MOVE;
+            moveStack[ply].hashMove = key;
+        }
+        if (key == matekiller[ply].killerMove && m.promote == matekiller[ply].killerPromote)
+            m.orderscore = 254;
+        if (key == killer[0][ply].killerMove)
+            m.orderscore = 126;
+        if (key == killer[1][ply].killerMove)
+            m.orderscore = 125;
+    }
+}
+
+// Exchange sort by descending score; the exact swap pattern fixes the order of equal scores.
+static void sortMoves(move_list *list, int n) {
+    for (int i = 0; i < n; i++)
+        for (int j = i + 1; j < n; j++)
+            if (list[j].orderscore > list[i].orderscore) {
+                move_list tmp = list[i];
+                list[i] = list[j];
+                list[j] = tmp;
+            }
+}
+
+void movgen(int8_t gen, int8_t inQS) {
+    ASSERT(ply >= 0 && ply < MAX_PLY);
+    ASSERT(gameState >= 0 && gameState <= 2);
+    genContext g;
+    g.gen = gen;
+    g.inQS = inQS;
+    g.c = whiteToMove() ? WHITE : BLACK;
+    g.o = 1 - g.c;
+    bboard &b = boards[ply];
+    g.K = kingSlot(tracker[ply], g.c);
+    g.E = kingSlot(tracker[ply], g.o);
+    ASSERT(g.K >= 0 && g.K < 64 && g.E >= 0 && g.E < 64);
+    g.own = &seeOf(g.c);
+    g.opp = &seeOf(g.o);
+    g.occ = b.allpieces;
+    g.enemy = piecesOf(b, g.o);
+    g.free = ~piecesOf(b, g.c);
+    g.pinLine = g.c == WHITE ? g.own->kingWhitePieces : g.own->kingBlackPieces;
+    g.discLine = g.c == WHITE ? g.opp->kingWhitePieces : g.opp->kingBlackPieces;
+    g.inCheck = (depthFlags[ply] & DPF_IN_CHECK) != 0;
+    g.list = searchData[ply];
+    g.n = 0;
+
+    generated[ply] = 0;
+    moveStack[ply].stackFlags &= (uint8_t) ~(ST_WINNING_CAPTURE | ST_HASH_MOVE);
+
+    generateKingMoves(g);
+    const evaluator &own = *g.own;
+    if (own.queenCount > 0)
+        generatePieceMoves(g, QUEEN);
+    if (own.rookCount > 0)
+        generatePieceMoves(g, ROOK);
+    if (own.bishopCountWhite + own.bishopCountBlack > 0)
+        generatePieceMoves(g, BISHOP);
+    if (own.knightCount > 0)
+        generatePieceMoves(g, KNIGHT);
+    generatePawnMoves(g);
+    generateEnPassant(g);
+    generateCastling(g, true);
+    generateCastling(g, false);
+
+    detectionFlags &= (uint8_t)~DF_AFTER_NULL;
+    generated[ply] = (int16_t)g.n;
+    mvstore[ply + 1] = (int16_t)g.n;
+    if ((searchFlags & (SF_SEARCH_START | SF_PONDER_ON)) && g.n > 0) {
+        markHashAndKillers(g);
+        sortMoves(g.list, g.n);
+    }
+}
