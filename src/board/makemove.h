@@ -16,3 +16,6 @@ void makeMove(move_list move);
 void makeOppMove(move_list move, int16_t mvno);
 // Takes the last half-move of the game back (nothing at the start or set-up position).
 void takeback();
+// True when no enemy pawn stands ahead of a pawn of colour c on t, on its own file or on an
+// adjacent one (the test the move maker and the FEN set-up use for passed pawns).
+bool isPassedPawn(const bboard &b, int c, int t);
