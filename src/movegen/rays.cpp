@@ -1,0 +1,281 @@
+// Ray, pin and square utilities shared by the attack analysis, generator, evaluation and parser.
+#include "movegen/movegen.h"
+
+#include "board/setup.h"
+#include "control/control.h"
+
+int8_t hiddenSquare;
+
+static uint64_t bishopAttacks(const bboard &b, int to) {
+    return diag45RAttacks[to][(b.rotated45R >> shift45R[to]) & 63] |
+           diag45LAttacks[to][(b.rotated45L >> shift45L[to]) & 63];
+}
+static uint64_t rookAttacks(const bboard &b, int to) {
+    return rankAttacks[to][(b.allpieces >> shiftRank[to]) & 63] |
+           fileAttacks[to][(b.rotated90R >> shift90L[to]) & 63];
+}
+
+// Attacks of one piece kind from `to` over the occupancy of the given boards.
+static uint64_t attacksOf(char kind, const bboard &b, int to) {
+    switch (kind) {
+    case 'B':
+        return bishopAttacks(b, to);
+    case 'R':
+        return rookAttacks(b, to);
+    case 'Q':
+        return bishopAttacks(b, to) | rookAttacks(b, to);
+    case 'N':
+        return knightattack[to];
+    case 'K':
+        return kingattack[to];
+    default:
+        return 0;
+    }
+}
+
+// The pieces a filter letter selects: '0' every square, 'W'/'X' a whole side, upper-case
+// letters White pieces of a kind and lower-case letters Black pieces of a kind.
+static uint64_t filterSet(char filter, const bboard &b) {
+    switch (filter) {
+    case '0':
+        return ~0ULL;
+    case 'W':
+        return b.whpieces;
+    case 'X':
+        return b.blpieces;
+    case 'K':
+        return b.whking;
+    case 'Q':
+        return b.whqueen;
+    case 'R':
+        return b.whrooks;
+    case 'B':
+        return b.whbishops;
+    case 'N':
+        return b.whknights;
+    case 'P':
+        return b.whpawns;
+    case 'k':
+        return b.blking;
+    case 'q':
+        return b.blqueen;
+    case 'r':
+        return b.blrooks;
+    case 'b':
+        return b.blbishops;
+    case 'n':
+        return b.blknights;
+    case 'p':
+        return b.blpawns;
+    default:
+        return 0;
+    }
+}
+
+// Pin test on an arbitrary position (the current ply or the saved entry position).
+static int8_t pinOn(uint64_t kattack, int8_t kpos, int8_t xmark, uint64_t occupied,
+                    const tag_sq &sq) {
+    hiddenSquare = NO_SQUARE;
+    ASSERT(kpos >= 0 && kpos < 64 && xmark >= 0 && xmark < 64);
+    if ((kattack & mask[xmark]) == 0)
+        return -1;
+    const int d = direct[kpos][xmark];
+    if (d < 0)
+        return -1;
+    const uint64_t beyond = occupied & rays[xmark][d];
+    if (beyond == 0)
+        return -1;
+    // The nearest piece beyond xmark, seen from the king.
+    const int s = xmark < kpos ? msb(beyond) : lsb(beyond);
+    if (sq.colsq[s] == sq.colsq[kpos])
+        return -1;
+    const int piece = sq.insq[s];
+    if ((d <= 3 && (piece == ROOK || piece == QUEEN)) ||
+        (d >= 4 && (piece == BISHOP || piece == QUEEN))) {
+        hiddenSquare = (int8_t)s;
+        return (int8_t)d;
+    }
+    return -1;
+}
+
+uint64_t piece_scan(char attack_t, char piece_t, int8_t to) {
+    ASSERT(to >= 0 && to < 64);
+    const bboard &b = boards[ply];
+    return attacksOf(attack_t, b, to) & filterSet(piece_t, b);
+}
+
+uint64_t ponderScan(char attack_p, char piece_p, int8_t to) {
+    ASSERT(to >= 0 && to < 64);
+    return attacksOf(attack_p, sideBoards, to) & filterSet(piece_p, sideBoards);
+}
+
+int8_t verifyPin(uint64_t kattack, int8_t kpos, int8_t xmark) {
+    return pinOn(kattack, kpos, xmark, boards[ply].allpieces, squares[ply]);
+}
+
+int8_t verifySavedPin(uint64_t kattack, int8_t kpos, int8_t xmark) {
+    return pinOn(kattack, kpos, xmark, sideBoards.allpieces, savedSquares);
+}
+
+// A check by a pawn or knight is answered on the checker's square; a line check on any square
+// from the king to the checker. Two checkers at once leave only king moves: the empty set.
+// The enemy is the colour opposing the king on kpos.
+uint64_t verifyChSq(uint64_t kattack, uint64_t allsq, int8_t kpos) {
+    ASSERT(kpos >= 0 && kpos < 64);
+    const bboard &b = boards[ply];
+    const tag_sq &sq = squares[ply];
+    int kingColour = sq.colsq[kpos];
+    if (kingColour == NOCOLOUR)
+        kingColour = whiteToMoveFlag(gameFlags) ? WHITE : BLACK;
+    // An enemy pawn attacks kpos from the squares an own pawn on kpos would attack.
+    uint64_t p =
+        kingColour == BLACK ? blpawnattack[kpos] & b.whpawns : whpawnattack[kpos] & b.blpawns;
+    if (p == 0)
+        p = knightattack[kpos] & (kingColour == BLACK ? b.whknights : b.blknights);
+    else
+        kattack &= ~mask[msb(p)]; // the checking pawn is no line piece
+    uint64_t r = 0;
+    while (kattack) {
+        const int s = msb(kattack);
+        kattack ^= mask[s];
+        const int d = direct[kpos][s];
+        const int piece = sq.insq[s];
+        if (d >= 0 && ((d <= 3 && (piece == ROOK || piece == QUEEN)) ||
+                       (d >= 4 && (piece == BISHOP || piece == QUEEN)))) {
+            if (p != 0 || r != 0)
+                return 0;
+            r = allsq & rays[kpos][d];
+        }
+    }
+    return r | p;
+}
+
+// Check by a promotion: the new piece sees the king along a clear line, jumps to it as a
+// knight, or the pawn advances straight away from the king along the line it stood on. In the
+// last case the pawn itself must have been the first piece on that line (xfrom in kattack),
+// since otherwise another piece still blocks the new piece's view of the king.
+int8_t verifyProm(uint64_t kattack, int8_t kpos, int8_t xfrom, int8_t xto, int8_t xpiece) {
+    ASSERT(kpos >= 0 && kpos < 64 && xfrom >= 0 && xfrom < 64 && xto >= 0 && xto < 64);
+    const bool lineMover = xpiece == ROOK || xpiece == QUEEN;
+    const bool diagMover = xpiece == BISHOP || xpiece == QUEEN;
+    if (kattack & mask[xto]) {
+        const int d = direct[kpos][xto];
+        if ((d >= 0 && d <= 3 && lineMover) || (d >= 4 && diagMover))
+            return (int8_t)d;
+        return -1;
+    }
+    if (xpiece == KNIGHT && (knightattack[xto] & mask[kpos]))
+        return 9;
+    const int d = direct[kpos][xfrom];
+    if (d >= 0 && d == direct[xfrom][xto] && (kattack & mask[xfrom])) {
+        // A pawn only moves forward, so the direction fixes its colour: codes 2, 4, 6 point
+        // towards rank 1 (a Black promotion), codes 3, 5, 7 towards rank 8 (a White one).
+        if (d <= 3 ? lineMover : diagMover)
+            return (int8_t)d;
+    }
+    return -1;
+}
+
+// The x-ray variants keyed by k = a + 6b, a the owner's code and b the capturer's code
+// (0 none, 1 one rook, 2 two rooks, 3 a minor piece behind the queen).
+static seeTableType *xrayTable(int k) {
+    switch (k) {
+    case 1:
+        return &seeTableDr;
+    case 2:
+        return &seeTableDrr;
+    case 3:
+        return &seeTableDb;
+    case 6:
+        return &seeTableAr;
+    case 7:
+        return &seeTableArDr;
+    case 8:
+        return &seeTableArDrr;
+    case 9:
+        return &seeTableArDb;
+    case 12:
+        return &seeTableArr;
+    case 13:
+        return &seeTableArrDr;
+    case 14:
+        return &seeTableArrDrr;
+    case 15:
+        return &seeTableArrDb;
+    case 18:
+        return &seeTableAb;
+    case 19:
+        return &seeTableAbDr;
+    case 20:
+        return &seeTableAbDrr;
+    case 21:
+        return &seeTableAbDb;
+    default:
+        // Both codes 0 has no variant; the plain table is the sound answer there too.
+        return &seeTable;
+    }
+}
+
+static int clampCode(int code) { return code < 0 ? 0 : (code > 3 ? 3 : code); }
+static int clampSet(int index) {
+    return index < 0 ? 0 : (index >= SEE_SETS ? SEE_SETS - 1 : index);
+}
+
+int16_t queenObstruct(int8_t seePiece, int16_t Aboard, int16_t Bboard, int8_t obstructionA,
+                      int8_t obstructionB, int16_t seeCapture) {
+    ASSERT(seePiece >= 0 && seePiece < SEE_TARGETS);
+    ASSERT(Aboard >= 0 && Aboard < SEE_SETS && Bboard >= 0 && Bboard < SEE_SETS);
+    ASSERT(seeCapture >= 0 && seeCapture <= EMPTY);
+    const int k = clampCode(obstructionA) + 6 * clampCode(obstructionB);
+    const seeTableType &table = *xrayTable(k);
+    return (int16_t)(pieceValue[seeCapture] -
+                     10 * table[seePiece][clampSet(Aboard)][clampSet(Bboard)]);
+}
+
+// The parser's origin filter: which of up to three candidate origins of a typed piece move
+// are free to move (not pinned against the own king in the entry position, or pinned along
+// a line the piece itself moves on). `entered` 1 names the single free candidate, 2 and 3
+// only report whether the typed move stays possible.
+int8_t pintest(uint64_t tempx, int8_t xx, int8_t entered) {
+    ASSERT(xx >= 0 && xx < 64);
+    const bool white = (gameFlags & GF_ENTRY_WHITE) != 0;
+    const uint64_t kingSet = white ? sideBoards.whking : sideBoards.blking;
+    if (kingSet == 0)
+        return -1;
+    const int8_t king = (int8_t)lsb(kingSet);
+    const uint64_t lines = ponderScan('Q', white ? 'W' : 'X', king);
+    int8_t cand[3] = {xx, NO_SQUARE, NO_SQUARE};
+    if (tempx) {
+        cand[1] = (int8_t)msb(tempx);
+        const uint64_t rest = tempx & ~mask[cand[1]];
+        if (rest) {
+            cand[2] = (int8_t)msb(rest);
+            if (rest & ~mask[cand[2]])
+                return -1; // more than three candidates: the text must disambiguate
+        }
+    }
+    const int piece = savedSquares.insq[xx];
+    int8_t result[3] = {9, 9, 9}; // 9 = not examined, so never counted as free
+    for (int i = 0; i < 3; i++) {
+        if (cand[i] < 0)
+            continue;
+        int8_t r = verifySavedPin(lines, king, cand[i]);
+        if (((piece == ROOK || piece == QUEEN) && r <= 3) ||
+            ((piece == BISHOP || piece == QUEEN) && r >= 4))
+            r = -1;
+        result[i] = r;
+    }
+    int freeCount = 0;
+    for (int8_t r : result)
+        freeCount += r == -1;
+    if (entered == 1 && freeCount == 1) {
+        for (int i = 0; i < 3; i++)
+            if (result[i] == -1)
+                return cand[i];
+    }
+    if (entered == 2 && (freeCount == 1 || freeCount == 2))
+        return 0;
+    if (entered == 3 && freeCount > 0)
+        return 0;
+    return -1;
+}

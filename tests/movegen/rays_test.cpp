@@ -1,0 +1,172 @@
+// Ray, pin, check-square, promotion-check, x-ray table and parser pin-filter utilities.
+#include "movegen/movegen_test_util.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The own pieces on the lines of the king of colour c, as the generator offers them.
+uint64_t linePieces(int c) {
+    const int8_t k = kingSlot(tracker[0], c);
+    return piece_scan('Q', c == WHITE ? 'W' : 'X', k);
+}
+
+// The enemy pieces and the empty-or-enemy squares on the lines of the king on k.
+uint64_t enemyOnLines(int8_t k, int enemy) {
+    return piece_scan('Q', enemy == WHITE ? 'W' : 'X', k);
+}
+uint64_t freeOnLines(int8_t k, int enemy) {
+    return piece_scan('Q', '0', k) & (~boards[0].allpieces | piecesOf(boards[0], enemy));
+}
+
+// Makes a White-to-move placement the saved entry position the parser matches against.
+void enterPosition(const char *placement) {
+    buildPosition(placement, true);
+    sideBoards = boards[0];
+    savedSquares = squares[0];
+    gameFlags |= GF_ENTRY_WHITE;
+}
+
+} // namespace
+
+TEST(RaysScan, AttackSetsFollowOccupancyAndFilters) {
+    buildPosition("4k3/8/8/1B6/Q7/8/8/4K3", true);
+    // Queen on a4: the b5 bishop blocks the diagonal, the rank and file run to the edges.
+    const uint64_t q = piece_scan('Q', '0', sqOf("a4"));
+    EXPECT_TRUE(q & setOf({"b5"}));
+    EXPECT_FALSE(q & setOf({"c6"}));
+    EXPECT_EQ(q & setOf({"a8", "a1", "h4", "d1"}), setOf({"a8", "a1", "h4", "d1"}));
+    // Which White bishops attack c6, and which White pieces a rook on b8 would reach.
+    EXPECT_EQ(piece_scan('B', 'B', sqOf("c6")), setOf({"b5"}));
+    EXPECT_EQ(piece_scan('R', 'W', sqOf("b8")), setOf({"b5"}));
+    EXPECT_EQ(piece_scan('N', 'X', sqOf("f6")), setOf({"e8"}));
+    EXPECT_EQ(piece_scan('N', 'X', sqOf("c6")), 0u);
+    EXPECT_EQ(piece_scan('K', 'X', sqOf("d7")), setOf({"e8"}));
+}
+
+TEST(RaysPin, ShieldAndPinAlongKingLines) {
+    // A White bishop on b5 shields the queen on a4 from the Black king on e8.
+    buildPosition("4k3/8/8/1B6/Q7/8/8/4K3", true);
+    uint64_t lines = piece_scan('Q', 'W', sqOf("e8"));
+    EXPECT_EQ(verifyPin(lines, sqOf("e8"), sqOf("b5")), direct[sqOf("e8")][sqOf("b5")]);
+    EXPECT_EQ(hiddenSquare, sqOf("a4"));
+    // A square outside the offered set is never a pin.
+    EXPECT_EQ(verifyPin(0, sqOf("e8"), sqOf("b5")), -1);
+    EXPECT_EQ(hiddenSquare, NO_SQUARE);
+
+    // With a Black piece behind the bishop nothing is shielded.
+    buildPosition("4k3/8/8/1B6/q7/8/8/4K3", true);
+    lines = piece_scan('Q', 'W', sqOf("e8"));
+    EXPECT_EQ(verifyPin(lines, sqOf("e8"), sqOf("b5")), -1);
+    EXPECT_EQ(hiddenSquare, NO_SQUARE);
+
+    // A rook behind a piece on a diagonal pins nothing; a rook on the file does.
+    buildPosition("4k3/3n4/2R5/8/8/8/8/4K3", false);
+    EXPECT_EQ(verifyPin(linePieces(BLACK), sqOf("e8"), sqOf("d7")), -1);
+    EXPECT_EQ(hiddenSquare, NO_SQUARE);
+    buildPosition("4k3/8/4n3/8/8/8/8/4R1K1", false);
+    EXPECT_EQ(verifyPin(linePieces(BLACK), sqOf("e8"), sqOf("e6")), 2); // +8, down the file
+    EXPECT_EQ(hiddenSquare, sqOf("e1"));
+    // A piece with nothing behind it is free.
+    buildPosition("4k3/8/4n3/8/8/8/8/6K1", false);
+    EXPECT_EQ(verifyPin(linePieces(BLACK), sqOf("e8"), sqOf("e6")), -1);
+}
+
+TEST(RaysCheckSquares, AnswersToOneCheckNoneToTwo) {
+    // Bishop check from b4: capture on b4 or block on c3 or d2.
+    buildPosition("4k3/8/8/8/1b6/8/8/4K3", true);
+    int8_t k = sqOf("e1");
+    EXPECT_EQ(verifyChSq(enemyOnLines(k, BLACK), freeOnLines(k, BLACK), k),
+              setOf({"b4", "c3", "d2"}));
+    // Knight and rook at once: only the king can answer.
+    buildPosition("4k3/8/3N4/8/8/8/8/4RK2", false);
+    k = sqOf("e8");
+    EXPECT_EQ(verifyChSq(enemyOnLines(k, WHITE), freeOnLines(k, WHITE), k), 0u);
+    // A pawn check is answered on the pawn's square only, a knight check on the knight's.
+    buildPosition("4k3/8/8/3p4/4K3/8/8/8", true);
+    k = sqOf("e4");
+    EXPECT_EQ(verifyChSq(enemyOnLines(k, BLACK), freeOnLines(k, BLACK), k), setOf({"d5"}));
+    buildPosition("4k3/8/8/8/4K3/8/3n4/8", true);
+    EXPECT_EQ(verifyChSq(enemyOnLines(k, BLACK), freeOnLines(k, BLACK), k), setOf({"d2"}));
+    // A pawn and a queen checking together leave nothing.
+    buildPosition("4k3/8/8/3p4/4K3/8/8/4q3", true);
+    EXPECT_EQ(verifyChSq(enemyOnLines(k, BLACK), freeOnLines(k, BLACK), k), 0u);
+}
+
+TEST(RaysPromotion, CheckByThePromotedPiece) {
+    // e7-e8=N with the Black king on f6: a knight check.
+    buildPosition("8/4P3/5k2/8/8/8/8/K7", true);
+    int8_t k = sqOf("f6");
+    uint64_t lines = piece_scan('Q', '0', k);
+    EXPECT_EQ(verifyProm(lines, k, sqOf("e7"), sqOf("e8"), KNIGHT), 9);
+    EXPECT_EQ(verifyProm(lines, k, sqOf("e7"), sqOf("e8"), BISHOP), -1);
+
+    // e7-e8 with the Black king on e2 and the file open: queen and rook check from behind.
+    buildPosition("8/4P3/8/8/8/8/4k3/K7", true);
+    k = sqOf("e2");
+    lines = piece_scan('Q', '0', k);
+    EXPECT_EQ(verifyProm(lines, k, sqOf("e7"), sqOf("e8"), QUEEN), 3);
+    EXPECT_EQ(verifyProm(lines, k, sqOf("e7"), sqOf("e8"), ROOK), 3);
+    EXPECT_EQ(verifyProm(lines, k, sqOf("e7"), sqOf("e8"), BISHOP), -1);
+    EXPECT_EQ(verifyProm(lines, k, sqOf("e7"), sqOf("e8"), KNIGHT), -1);
+    // A piece still standing between them blocks the new queen.
+    buildPosition("8/4P3/8/8/4n3/8/4k3/K7", true);
+    lines = piece_scan('Q', '0', k);
+    EXPECT_EQ(verifyProm(lines, k, sqOf("e7"), sqOf("e8"), QUEEN), -1);
+
+    // b7xc8=Q onto the open diagonal of the king on h3.
+    buildPosition("2r5/1P6/8/8/8/7k/8/K7", true);
+    k = sqOf("h3");
+    lines = piece_scan('Q', '0', k);
+    EXPECT_EQ(verifyProm(lines, k, sqOf("b7"), sqOf("c8"), QUEEN), 5);
+    EXPECT_EQ(verifyProm(lines, k, sqOf("b7"), sqOf("c8"), BISHOP), 5);
+    EXPECT_EQ(verifyProm(lines, k, sqOf("b7"), sqOf("c8"), ROOK), -1);
+
+    // Black: d2-d1=R with the White king up the d-file.
+    buildPosition("k7/8/3K4/8/8/8/3p4/8", false);
+    k = sqOf("d6");
+    lines = piece_scan('Q', '0', k);
+    EXPECT_EQ(verifyProm(lines, k, sqOf("d2"), sqOf("d1"), ROOK), 2);
+}
+
+TEST(RaysQueenObstruct, VariantChosenByTheXrayCodes) {
+    ensureSetup();
+    // A rook attacked by queen and rook, defended by a pawn. Plain order: the rook takes,
+    // the pawn retakes and the queen wins the pawn: 10. With the rook hidden behind the
+    // queen, the queen must go first and the attacker stops after losing it: 0.
+    const int16_t defPawn = 96, attQR = 2 + 8;
+    EXPECT_EQ(seeTable[1][defPawn][attQR], 10);
+    EXPECT_EQ(queenObstruct(1, defPawn, attQR, 0, 1, EMPTY), 0);
+    // Codes 0/0 fall back to the plain table instead of indexing no variant.
+    EXPECT_EQ(queenObstruct(1, defPawn, attQR, 0, 0, EMPTY), -100);
+    // The captured piece's value is credited.
+    EXPECT_EQ(queenObstruct(1, defPawn, attQR, 0, 0, ROOK), 510 - 100);
+    // A rook attacked by queen and minor piece, defended by a pawn: plainly the minor piece
+    // takes first and the queen wins the pawn back (30); with the minor piece behind the
+    // queen the attack stops after the first capture (0). Codes above 3 mean the same.
+    const int16_t attQM = 2 + 24;
+    EXPECT_EQ(seeTable[1][defPawn][attQM], 30);
+    EXPECT_EQ(queenObstruct(1, defPawn, attQM, 0, 3, EMPTY), 0);
+    EXPECT_EQ(queenObstruct(1, defPawn, attQM, 0, 7, EMPTY), 0);
+}
+
+TEST(RaysPintest, FreeCandidatesOfATypedMove) {
+    // White knights d2 (pinned by the b4 bishop) and f3; both reach e4 in the entry position.
+    enterPosition("4k3/8/8/8/1b6/5N2/3N4/4K3");
+    const uint64_t others = setOf({"f3"});
+    EXPECT_EQ(pintest(others, sqOf("d2"), 1), sqOf("f3"));
+    EXPECT_EQ(pintest(others, sqOf("d2"), 2), 0);
+    EXPECT_EQ(pintest(others, sqOf("d2"), 3), 0);
+
+    // Both knights pinned: the move is impossible whatever the mode.
+    enterPosition("4k3/8/8/8/1b6/8/3N4/4KN1r");
+    EXPECT_EQ(pintest(setOf({"f1"}), sqOf("d2"), 1), -1);
+    EXPECT_EQ(pintest(setOf({"f1"}), sqOf("d2"), 3), -1);
+
+    // Rooks e2 (pinned along the file it moves on) and h3: both free, so mode 1 finds
+    // no single origin while mode 2 accepts the move.
+    enterPosition("4r1k1/8/8/8/8/7R/4R3/4K3");
+    EXPECT_EQ(pintest(setOf({"h3"}), sqOf("e2"), 1), -1);
+    EXPECT_EQ(pintest(setOf({"h3"}), sqOf("e2"), 2), 0);
+    gameFlags &= (uint8_t)~GF_ENTRY_WHITE;
+}
