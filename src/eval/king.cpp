@@ -1,0 +1,240 @@
+// King terms: square table, escape squares, pawn shelter, open lines, castling, a rook shut
+// in by its king, and the king's part in king-and-pawn endings.
+#include "eval/eval.h"
+
+#include "board/setup.h"
+#include "control/control.h"
+#include "eval/eval_internal.h"
+#include "movegen/movegen.h"
+
+namespace {
+
+constexpr uint64_t FILE_A_SET = 0x0101010101010101ULL;
+constexpr int D5 = 27, E5 = 28, D4 = 35, E4 = 36;
+constexpr int EXPOSED_IN_THE_OPEN = 8;
+
+// Points for each open line from a king on its home squares, by exposure class 0..4 (f_table
+// in the side's own frame), in the order of exposureDirection.
+// clang-format off
+const int8_t exposurePoints[5][5] = {
+    // towards h, towards a, forward, forward-a diagonal, forward-h diagonal
+    {2, 0, 2, 0, 2}, // a1, b1, a2, b2
+    {2, 0, 2, 1, 2}, // c1, c2
+    {1, 1, 2, 2, 2}, // d1, e1, d2, e2
+    {0, 2, 2, 2, 1}, // f1, f2
+    {0, 2, 2, 2, 0}, // g1, h1, g2, h2
+};
+// clang-format on
+// Direction codes in the own frame: +1, -1, -8, -9, -7.
+const int8_t exposureDirection[5] = {0, 1, 3, 5, 7};
+
+} // namespace
+
+// Geometry in a side's own frame: Black's sets are read on the board turned upside down.
+static inline uint64_t bit(int s) { return 1ULL << s; }
+static inline uint64_t relativeSet(int c, uint64_t set) {
+    return c == WHITE ? set : __builtin_bswap64(set);
+}
+static inline int relativeSquare(int c, int s) { return c == WHITE ? s : flip[s]; }
+static inline uint64_t fileSet(int f) { return FILE_A_SET << f; }
+static inline uint64_t rowSet(int row) { return 0xFFULL << (8 * row); }
+
+// Shelter points of one file (own frame): the own pawn's distance from the king's rank and
+// how close the enemy pawn has come. 0 is the ideal shield, 8 an empty file.
+static int fileShelter(uint64_t own, uint64_t enemy, int f) {
+    const uint64_t o = own & fileSet(f), e = enemy & fileSet(f);
+    int v;
+    if (!o)
+        v = 5;
+    else if (o & rowSet(6)) // rank 2
+        v = 0;
+    else if (o & rowSet(5)) // rank 3
+        v = 2;
+    else
+        v = 4;
+    if (!e)
+        v += 3;
+    else if (e & rowSet(5)) // an enemy pawn already on rank 3
+        v += 2;
+    else if (e & rowSet(4)) // rank 4
+        v += 1;
+    return v;
+}
+
+// kingsPawns: how badly the pawns in front of colour c's king on file kf shield it.
+static int8_t pawnShelter(int c, int kf) {
+    const uint64_t own = relativeSet(c, pawnsOf(boards[ply], c));
+    const uint64_t enemy = relativeSet(c, pawnsOf(boards[ply], c ^ 1));
+    int total = 0;
+    if (kf <= 2) {
+        for (int f = 0; f <= 2; f++)
+            total += fileShelter(own, enemy, f);
+        total /= 2;
+    } else if (kf >= 5) {
+        // The f-pawn is often advanced on purpose behind a castled king: half weight.
+        total = fileShelter(own, enemy, 5) / 2;
+        total += fileShelter(own, enemy, 6) + fileShelter(own, enemy, 7);
+    } else {
+        // A king in the centre fears open files, not a missing shield.
+        const uint64_t all = own | enemy;
+        for (int f = kf - 1; f <= kf + 1; f++) {
+            if (!(all & fileSet(f)))
+                total += 2;
+        }
+    }
+    return static_cast<int8_t>(total);
+}
+
+// True when colour c's king (own-frame square rk) has walked into the corner and shut its
+// rook in behind its own pawns or pieces.
+static bool isRookCornered(int c, int rk) {
+    const uint64_t rooks = relativeSet(c, rooksOf(boards[ply], c));
+    const uint64_t own = relativeSet(c, piecesOf(boards[ply], c));
+    switch (rk) {
+    case 58: // c1: rook a1 or b1, a2/a3 and b2/b3 taken
+        return (rooks & (bit(56) | bit(57))) && (own & (bit(48) | bit(40))) &&
+               (own & (bit(49) | bit(41)));
+    case 57: // b1: rook a1, a2/a3 taken
+        return (rooks & bit(56)) && (own & (bit(48) | bit(40)));
+    case 61: // f1: rook h1 or g1, g2/g3 and h2/h3 taken
+        return (rooks & (bit(63) | bit(62))) && (own & (bit(54) | bit(46))) &&
+               (own & (bit(55) | bit(47)));
+    case 62: // g1: rook h1, h2/h3 taken
+        return (rooks & bit(63)) && (own & (bit(55) | bit(47)));
+    default:
+        return false;
+    }
+}
+
+// kingExposed: points for the lines from colour c's king (own-frame square rk) that no own
+// piece closes. Away from its home ranks a king is exposed whatever stands around it.
+static int8_t kingExposure(int c, int rk) {
+    const int exposureClass = f_table[rk];
+    if (exposureClass > 4)
+        return EXPOSED_IN_THE_OPEN;
+    const uint64_t own = relativeSet(c, piecesOf(boards[ply], c));
+    int total = 0;
+    for (int i = 0; i < 5; i++) {
+        const int points = exposurePoints[exposureClass][i];
+        if (points && !(rays[rk][exposureDirection[i]] & own))
+            total += points;
+    }
+    return static_cast<int8_t>(total);
+}
+
+// The king-and-pawn ending terms of colour c's king on k: it belongs in the centre, or in the
+// square of an enemy passed pawn, and next to its own last pawns. The nearness ranking breaks
+// its ties by direction (ahead before behind), so it is read in the side's own frame, like
+// every table laid out from White's side.
+static int32_t pawnEndingTerms(int c, int k) {
+    const int other = c ^ 1;
+    bboard &b = boards[ply];
+    const uint64_t ownPawns = relativeSet(c, pawnsOf(b, c));
+    if (!ownPawns)
+        return 0;
+    const int rk = relativeSquare(c, k);
+    int32_t v = 0;
+    uint64_t passers = passPawnsOf(b, other);
+    if (!passers) {
+        v += (kingpos[D5][rk] + kingpos[E5][rk] + kingpos[D4][rk] + kingpos[E4][rk]) / 2;
+    } else {
+        // The square of a passed pawn is read from the pawn owner's side.
+        const int kingSeenByOwner = relativeSquare(other, k);
+        while (passers) {
+            const int p = lsb(passers);
+            passers &= ~bit(p);
+            if (squareKing[relativeSquare(other, p)][kingSeenByOwner] == 1)
+                v += profile.kingSquared;
+        }
+    }
+    const int pawnCount = __builtin_popcountll(ownPawns);
+    if (pawnCount == 1) {
+        v += 5 * kingpos[lsb(ownPawns)][rk];
+    } else if (pawnCount == 2) {
+        v += (2 * kingpos[lsb(ownPawns)][rk] + 2 * kingpos[msb(ownPawns)][rk]) / 2;
+    }
+    return v;
+}
+
+// Adds colour c's king terms to pieceMaterial[c], pieceEval[c] and, for its safe escape
+// squares, canMove[c] and sideAttacks[c]. SEE must have run; pawnMaterial and
+// endGameMaterial of both sides are complete (steps 3 and 4 of evaluate).
+void scoreKing(int c) {
+    ASSERT(c == WHITE || c == BLACK);
+    ASSERT(ply >= 0 && ply < MAX_PLY);
+    ASSERT(gameState >= 0 && gameState <= 2);
+    const int other = c ^ 1;
+    trak &t = tracker[ply];
+    const tag_sq &sq = squares[ply];
+    const int k = kingSlot(t, c), enemyKing = kingSlot(t, other);
+    ASSERT(k >= 0 && k < 64 && enemyKing >= 0 && enemyKing < 64);
+    const int rk = relativeSquare(c, k);
+    const PROFILE &p = profile;
+    STATUS &ps = pieceStatus;
+    ps.trappedPiece = 1;
+    ps.kingDefender = ps.kingsPawns = ps.cornerRook = ps.kingExposed = 0;
+
+    // 1. Material and square table.
+    pieceMaterial[c] += pieceValue[KING];
+    pieceEval[c] += kingsq[gameState][rk];
+
+    // 2. Escape squares: next to the king, not next to the enemy king, not barred by SEE.
+    uint64_t escapes = kingattack[k] & ~kingattack[enemyKing] & ~seeOf(c).kingMoves;
+    while (escapes) {
+        const int to = lsb(escapes);
+        escapes &= ~bit(to);
+        if (sq.colsq[to] == c && sq.insq[to] != WPAWN && sq.insq[to] != BPAWN)
+            ps.kingDefender++;
+        if (seeOf(other).boardScan[to] <= 0) {
+            canMove[c] += 1;
+            if (sq.colsq[to] != c) {
+                ps.trappedPiece = 0;
+                if (sq.colsq[to] == other && sideToMove() == c)
+                    sideAttacks[c] |= bit(to);
+            }
+        }
+    }
+
+    // 3.-5. Shelter, cornered rook, open lines.
+    ps.kingsPawns = pawnShelter(c, k & 7);
+    ps.cornerRook = isRookCornered(c, rk) ? 1 : 0;
+    ps.kingExposed = kingExposure(c, rk);
+
+    // 6. Terms by phase.
+    const bool hasCastled = (c == WHITE ? ps.whiteHasCastled : ps.blackHasCastled) == 1;
+    int32_t v = 0;
+    if (gameState == 0) {
+        v += p.pawnDefenders * ps.kingsPawns;
+        if (hasCastled)
+            v += p.castled;
+        const uint8_t castledBit = c == WHITE ? CR_WHITE_CASTLED : CR_BLACK_CASTLED;
+        const int8_t kingCounter = c == WHITE ? t.whiteKingCounter : t.blackKingCounter;
+        // A king that walked without castling has given the right away for nothing.
+        if (!(moveStack[ply].castleRights & castledBit) && kingCounter > 0)
+            v += p.kingMoved;
+        if (ps.kingDefender > 0)
+            v += p.kingDefend;
+        if (ps.cornerRook)
+            v += p.corneredRook;
+    } else if (gameState == 1) {
+        v += p.pawnDefenders * ps.kingsPawns;
+        if (hasCastled)
+            v += p.castled;
+        if (ps.trappedPiece)
+            v += p.trappedKing;
+        if (ps.kingDefender > 0)
+            v += p.kingDefend;
+        if (ps.cornerRook)
+            v += p.corneredRook;
+        if (ps.kingExposed > 0)
+            v += ps.kingExposed * p.exposedKing;
+    } else {
+        if (endGameMaterial[c] == 0)
+            v += pawnEndingTerms(c, k);
+        if (ps.trappedPiece)
+            v += p.trappedKing;
+        if (ps.cornerRook)
+            v += p.corneredRook;
+    }
+    pieceEval[c] += v;
+}

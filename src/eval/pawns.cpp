@@ -1,0 +1,391 @@
+// Pawn structure: the pawn hash with its structure-only terms, and the per-call pawn terms.
+#include "eval/eval.h"
+
+#include "board/makemove.h"
+#include "board/setup.h"
+#include "control/control.h"
+#include "eval/eval_internal.h"
+#include "movegen/movegen.h"
+
+namespace {
+
+constexpr uint64_t FILE_A_SET = 0x0101010101010101ULL;
+constexpr int PAWN_STRUCTURE_COUNT = 8; // a side's eighth pawn is scored as a crowd
+
+} // namespace
+
+tag_pnhash pawnStore[PAWN_HASH_SIZE];
+const tag_pnhash temp_pnstore = {0, 0, 0};
+
+// ---------------------------------------------------------------------------
+// Geometry in a side's own frame. Every rule is told for White; Black's pawns are read on
+// the board turned upside down (a byte swap mirrors the ranks), so "ahead" is always
+// towards row 0 and rank 2 is always row 6.
+// ---------------------------------------------------------------------------
+static inline uint64_t bit(int s) { return 1ULL << s; }
+static inline uint64_t relativeSet(int c, uint64_t set) {
+    return c == WHITE ? set : __builtin_bswap64(set);
+}
+static inline int relativeSquare(int c, int s) { return c == WHITE ? s : flip[s]; }
+static inline uint64_t fileSet(int f) { return FILE_A_SET << f; }
+static inline uint64_t neighbourFiles(int f) {
+    return (f > 0 ? fileSet(f - 1) : 0) | (f < 7 ? fileSet(f + 1) : 0);
+}
+// Squares strictly before s in number order: in the own frame, the rows ahead of s's row
+// plus the squares to its left on its own row.
+static inline uint64_t squaresBelow(int s) { return bit(s) - 1; }
+// The diagonal squares one row behind (towards rank 1) and one row ahead; only the
+// neighbouring files that exist.
+static inline uint64_t behindDiagonals(int rs) {
+    const int f = rs & 7;
+    uint64_t set = 0;
+    if ((rs >> 3) < 7) {
+        if (f > 0)
+            set |= bit(rs + 7);
+        if (f < 7)
+            set |= bit(rs + 9);
+    }
+    return set;
+}
+static inline uint64_t frontDiagonals(int rs) {
+    const int f = rs & 7;
+    uint64_t set = 0;
+    if ((rs >> 3) > 0) {
+        if (f > 0)
+            set |= bit(rs - 9);
+        if (f < 7)
+            set |= bit(rs - 7);
+    }
+    return set;
+}
+// Relative rank 1..8 of a square given in the own frame.
+static inline int relativeRank(int rs) { return 8 - (rs >> 3); }
+static inline int clampMoves(int n) { return n > 13 ? 13 : n; }
+
+// Adds v to a 16-bit pawn score with the wrap of 16-bit arithmetic.
+static inline void addPawnTerm(int16_t &score, int32_t v) {
+    score = static_cast<int16_t>(static_cast<uint16_t>(score) + static_cast<uint16_t>(v));
+}
+
+// A term of a pawn that has just become passed also tells the search how much the move that
+// made it passed gained; only when the pawn's side has just moved.
+static void creditNewPasser(int c, int slot, int32_t v) {
+    if (PPdetected[slot] == 1 && sideToMove() != c)
+        moveStack[ply].newPassedPawn = static_cast<int16_t>(moveStack[ply].newPassedPawn + v);
+}
+
+// ---------------------------------------------------------------------------
+// Hashed layer
+// ---------------------------------------------------------------------------
+
+// Classifies colour c's pawn of slot `slot` on square s into pieceStatus (passed, connected,
+// chain, isolated, backward, doubled, trebled, blocked, wing advance). Reads the pawn
+// bitboards and the pass-pawn list of ply.
+static void classifyPawn(int c, int slot, int s) {
+    bboard &b = boards[ply];
+    const uint64_t own = relativeSet(c, pawnsOf(b, c));
+    const uint64_t enemy = relativeSet(c, pawnsOf(b, c ^ 1));
+    const int rs = relativeSquare(c, s), f = rs & 7, row = rs >> 3;
+    STATUS &ps = pieceStatus;
+    ps.isolatedPawn = ps.backwardPawn = ps.doubledPawn = ps.trebledPawn = 0;
+    ps.connectedPawn = ps.pawnChain = ps.blockedPawn = ps.passedPawn = 0;
+    ps.connectedPassedPawn = ps.wingPawnAdvance = 0;
+
+    const uint64_t sameFile = own & fileSet(f) & ~bit(rs);
+    const bool behindSupport = (own & behindDiagonals(rs)) != 0;
+    if (passPawnSlots(tracker[ply], c)[slot] == s) {
+        // A passed pawn is judged by its run, not by its neighbours.
+        ps.passedPawn = 1;
+        ps.connectedPassedPawn = behindSupport ? 1 : 0;
+    } else {
+        ps.connectedPawn = behindSupport ? 1 : 0;
+        if (ps.connectedPawn && f > 0 && f < 7 && (own & frontDiagonals(rs)))
+            ps.pawnChain = 1;
+        const uint64_t neighbours = own & neighbourFiles(f);
+        if ((sameFile | neighbours) == 0) {
+            ps.isolatedPawn = 1;
+        } else if ((sameFile & squaresBelow(rs)) == 0) {
+            // No own pawn ahead: backward when the neighbours have already gone on, so this
+            // pawn can no longer be guarded by them. From rank 2 the double step covers
+            // one extra rank.
+            const int lead = row == 6 ? 3 : 2;
+            const int lastRow = row - lead;
+            if (lastRow >= 0 && (neighbours & squaresBelow((lastRow + 1) * 8)))
+                ps.backwardPawn = 1;
+        } else {
+            ps.doubledPawn = 1;
+            // Own pawns ahead and behind: the middle of a triple. Only the rearmost pawn
+            // pays the doubled penalty; the middle one is marked trebled, which costs nothing.
+            if (sameFile & ~squaresBelow(rs)) {
+                ps.doubledPawn = 0;
+                ps.trebledPawn = 1;
+            }
+        }
+    }
+    // The a-, b- and h-pawns shelter the usual castled kings; pushing them early loosens it.
+    ps.wingPawnAdvance = (slot == 0 || slot == 1 || slot == 7) && rs < 48 ? 1 : 0;
+    ps.blockedPawn = rs >= 8 && (enemy & bit(rs - 8)) ? 1 : 0;
+}
+
+// The hashed terms of colour c's pawn in slot `slot` on square s; `counted` is its number
+// among the side's pawns so far (1..8). Also credits newPassedPawn for a new passer.
+static int32_t hashedPawnTerms(int c, int slot, int s, int counted) {
+    ASSERT(s >= 0 && s < 64);
+    ASSERT(gameState >= 0 && gameState <= 2);
+    classifyPawn(c, slot, s);
+    const STATUS &ps = pieceStatus;
+    const PROFILE &p = profile;
+    const int rs = relativeSquare(c, s), f = rs & 7, r = relativeRank(rs);
+    const int phase = gameState;
+    int32_t v = pawnsq[phase][rs];
+
+    if (counted == PAWN_STRUCTURE_COUNT)
+        v += phase == 0 ? p.eightPawnOpen : (phase == 1 ? p.eightPawnMid : p.eightPawnEnd);
+    if (ps.backwardPawn)
+        v += phase == 0 ? p.backwardPawnOpen : (phase == 1 ? p.backwardPawnMid : p.backwardPawnEnd);
+    if (ps.doubledPawn)
+        v += phase == 0 ? p.doubledPawnOpen : (phase == 1 ? p.doubledPawnMid : p.doubledPawnEnd);
+    // The trebled flag is kept for the record only: the rear pawns already pay as doubled.
+
+    // A passed pawn is worth its run only once the pieces have thinned out, and only where
+    // it is not simply lost.
+    if (ps.passedPawn && phase > 0 && seeBoard[ply][s] >= 0) {
+        v += passPawnValue[r];
+        creditNewPasser(c, slot, passPawnValue[r]);
+        if (ps.connectedPassedPawn) {
+            v += p.connectedPassPawn * r;
+            creditNewPasser(c, slot, p.connectedPassPawn * r);
+        }
+    }
+    if (ps.isolatedPawn && (phase == 0 || !ps.passedPawn))
+        v += isol_pawn[phase][f];
+    if (ps.connectedPawn) {
+        if (phase == 0)
+            v += p.connectedPawnOpen;
+        else if (!ps.passedPawn && !ps.isolatedPawn)
+            v += phase == 1 ? p.connectedPawnMid : p.connectedPawnEnd;
+        if (ps.pawnChain && (phase == 0 || (!ps.passedPawn && !ps.isolatedPawn)))
+            v += p.pawnChain;
+    }
+    if (ps.blockedPawn)
+        v += phase == 0 ? p.blockedPawnOpen : (phase == 1 ? p.blockedPawnMid : p.blockedPawnEnd);
+    if (phase == 0) {
+        if (ps.wingPawnAdvance)
+            v += p.earlyWingPawn;
+        // The centre pawns still at home shut in the bishops.
+        if (rs == 52)
+            v += p.earlyDevelop; // e2
+        else if (rs == 51)
+            v += p.earlyDevelop / 2; // d2
+    }
+    return v;
+}
+
+// Hashed pawn score of colour c at ply: the sum of the hashed terms of its pawns in slot
+// order, added with 16-bit wrap.
+static int16_t scorePawnStructure(int c) {
+    int16_t score = 0;
+    int counted = 0;
+    const int8_t *slots = pawnSlots(tracker[ply], c);
+    for (int a = 0; a < PAWN_SLOTS; a++) {
+        const int s = slots[a];
+        if (s < 0)
+            continue;
+        counted++;
+        addPawnTerm(score, hashedPawnTerms(c, a, s, counted));
+    }
+    return score;
+}
+
+// ---------------------------------------------------------------------------
+// Per-call layer
+// ---------------------------------------------------------------------------
+
+// Weakness of colour c's pawn on s for the opponent's pieces: 1 when no own pawn guards it
+// (unless a pawn beside it can still step up to guard it), 2 more when it is the base that
+// holds up an own pawn diagonally ahead.
+static void markWeakPawn(int c, int s) {
+    if (seeOf(c).boardScan[s] >= 96)
+        return;
+    const uint64_t own = relativeSet(c, pawnsOf(boards[ply], c));
+    const int rs = relativeSquare(c, s), f = rs & 7;
+    const uint64_t beside = (f > 0 ? bit(rs - 1) : 0) | (f < 7 ? bit(rs + 1) : 0);
+    const uint64_t occupied = relativeSet(c, boards[ply].allpieces);
+    const bool aheadEmpty = rs >= 8 && !(occupied & bit(rs - 8));
+    if ((own & beside) && aheadEmpty)
+        return;
+    weakPawn[s] = 1;
+    if (own & frontDiagonals(rs))
+        weakPawn[s] += 2;
+}
+
+// Target scan and per-call terms of colour c's pawn in slot `slot` on square s.
+static void scoreOnePawn(int c, int slot, int s) {
+    ASSERT(s >= 0 && s < 64);
+    const int other = c ^ 1;
+    const PROFILE &p = profile;
+    STATUS &ps = pieceStatus;
+    bboard &b = boards[ply];
+    trak &t = tracker[ply];
+    const int king = kingSlot(t, c), enemyKing = kingSlot(t, other);
+    ASSERT(king >= 0 && king < 64 && enemyKing >= 0 && enemyKing < 64);
+    const int pawnCode = c == WHITE ? WPAWN : BPAWN;
+    const int mobilityRow = c == WHITE ? 0 : 1;
+    const int forward = c == WHITE ? -8 : 8;
+    const bool toMove = sideToMove() == c;
+    const uint64_t *pawnAttack = c == WHITE ? whpawnattack : blpawnattack;
+    const int rs = relativeSquare(c, s), f = rs & 7, r = relativeRank(rs);
+    const bool onSeventh = (rs >> 3) == 1;
+    const int phase = gameState;
+
+    ps.blockedPassedPawn = 1;
+    ps.farPawn = ps.farAdvance = 0;
+    ps.passedPawn = passPawnSlots(t, c)[slot] == s ? 1 : 0;
+    int moves = 0;
+
+    // 1. Targets: the push squares and the captures of enemy pieces.
+    uint64_t targets = 0;
+    const int push = s + forward;
+    ASSERT(push >= 0 && push < 64);
+    if (!(b.allpieces & bit(push))) {
+        targets |= bit(push);
+        const int doublePush = push + forward;
+        if ((rs >> 3) == 6 && !(b.allpieces & bit(doublePush)))
+            targets |= bit(doublePush);
+    }
+    targets |= pawnAttack[s] & piecesOf(b, other);
+    const int8_t pin = pinDirection(c, s);
+    if (pin >= 0)
+        targets &= rays[king][pin];
+    if (toMove && (depthFlags[ply] & DPF_IN_CHECK))
+        targets &= seeOf(c).checkSquares;
+    markStandingValue(s, pawnCode);
+    const bool discovery = isDiscoveryPiece(c, s);
+
+    // 2. Count the targets.
+    while (targets) {
+        const int to = nextTarget(targets, c);
+        canMove[c] += 1;
+        const int victim = squares[ply].insq[to];
+        const bool capture = victim != EMPTY;
+        const int32_t statusTo =
+            exchangeEstimate(c, pawnCode, s, to, capture ? victim : EMPTY, !capture);
+        if (toMove)
+            seeBoardPawn[slot][to] = statusTo;
+        if (capture) {
+            if (victim == KING)
+                continue;
+            moves++;
+            sideAttacks[c] |= bit(to);
+            if (ps.passedPawn) {
+                ps.blockedPassedPawn = 0;
+                if (onSeventh)
+                    markPromotionSquare(to);
+            }
+            continue;
+        }
+        // A push that uncovers a line to the enemy king is played for the check: its own
+        // exchange value matters only when it lands next to that king.
+        const bool freePush = discovery && !(kingattack[enemyKing] & bit(to));
+        if (freePush || statusTo >= 0) {
+            moves++;
+            if (ps.passedPawn)
+                ps.blockedPassedPawn = 0;
+        }
+        // On the seventh rank the promotion square is a threat whatever the push's own value.
+        if (ps.passedPawn && onSeventh && (!discovery || freePush || statusTo >= 0)) {
+            markPromotionSquare(to);
+            sideAttacks[c] |= bit(to);
+        }
+    }
+
+    // 3. Weakness for the opponent's pieces.
+    markWeakPawn(c, s);
+
+    // 4. Far pawns: with the kings castled on opposite wings, the pawns facing the enemy
+    // king are the storm that counts.
+    const int ownKing = relativeSquare(c, king), theirKing = relativeSquare(c, enemyKing);
+    if (ownKing == 62 || ownKing == 63) {
+        ps.farPawn = f <= 2 ? 1 : 0;
+        ps.farAdvance = theirKing <= 2 ? 1 : 0;
+    } else if (ownKing >= 56 && ownKing <= 58) {
+        ps.farPawn = f >= 5 ? 1 : 0;
+        ps.farAdvance = theirKing == 6 || theirKing == 7 ? 1 : 0;
+    }
+
+    // 5. Terms by phase.
+    if (phase == 0) {
+        if (ps.farPawn)
+            pieceEval[c] += p.farPawnOpen;
+        if (ps.farAdvance)
+            pieceEval[c] += p.farPawnAdvance * r;
+    } else {
+        // A passed pawn that cannot step on safely is worth much less than its run.
+        if (ps.passedPawn && seeBoard[ply][s] >= 0 && ps.blockedPassedPawn == 1) {
+            const int32_t blocked = (passPawnValue[r] / 5) * -4;
+            pieceEval[c] += blocked;
+            creditNewPasser(c, slot, blocked);
+        }
+        const int kingHits = __builtin_popcountll(pawnAttack[s] & kingattack[enemyKing]);
+        if (phase == 1) {
+            if (ps.farPawn)
+                pieceEval[c] += p.farPawnMid;
+            if (ps.farAdvance)
+                pieceEval[c] += p.farPawnAdvance * r;
+            pieceEval[c] += kingHits * p.attackKingMid;
+        } else {
+            pieceEval[c] += kingHits * p.attackKingEnd;
+        }
+    }
+    mobility[c] += pieceMobility[mobilityRow][clampMoves(moves)];
+
+    // 6. En passant: the capture is scored again on its own; the pin still binds it, but not
+    // the check filter (taking the double-stepped checker en passant answers the check).
+    const int ep = moveStack[ply].enPassant;
+    if (ep != NO_SQUARE && toMove) {
+        ASSERT(ep >= 0 && ep < 64);
+        moves = 0;
+        if ((pawnAttack[s] & bit(ep)) && (pin < 0 || (rays[king][pin] & bit(ep)))) {
+            const int enemyPawn = c == WHITE ? BPAWN : WPAWN;
+            seeBoardPawn[slot][ep] = exchangeEstimate(c, pawnCode, s, ep, enemyPawn, false);
+            canMove[c] += 1;
+            sideAttacks[c] |= bit(ep);
+            underAttack |= bit(ep);
+            attacked[ep] = 1;
+            moves = 1;
+        }
+        mobility[c] += pieceMobility[mobilityRow][moves];
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Public routines
+// ---------------------------------------------------------------------------
+
+// Looks up the pawn structure of ply in pawnStore; on a miss scores both colours' hashed
+// terms into the entry (which may add to moveStack[ply].newPassedPawn). Returns the entry's
+// scores in pawnHashScore[WHITE] / [BLACK].
+void probePawnHash(int32_t pawnHashScore[2]) {
+    ASSERT(ply >= 0 && ply < MAX_PLY);
+    tag_pnhash &entry = pawnStore[pnhash[ply] % PAWN_HASH_SIZE];
+    if (entry.pawnLock == 0 || entry.pawnLock != pnlock[ply]) {
+        entry.pawnLock = pnlock[ply];
+        entry.whitePawnEval = scorePawnStructure(WHITE);
+        entry.blackPawnEval = scorePawnStructure(BLACK);
+    }
+    pawnHashScore[WHITE] = entry.whitePawnEval;
+    pawnHashScore[BLACK] = entry.blackPawnEval;
+}
+
+// Per-call pawn terms of colour c: material, targets and mobility, weak pawns, far pawns,
+// blocked passed pawns, attacks next to the enemy king and en passant. SEE must have run.
+void scorePawns(int c) {
+    ASSERT(c == WHITE || c == BLACK);
+    ASSERT(ply >= 0 && ply < MAX_PLY);
+    pawnMaterial[c] += pieceValue[c == WHITE ? WPAWN : BPAWN] * seeOf(c).pawnCount;
+    const int8_t *slots = pawnSlots(tracker[ply], c);
+    for (int a = 0; a < PAWN_SLOTS; a++) {
+        if (slots[a] >= 0)
+            scoreOnePawn(c, a, slots[a]);
+    }
+}
