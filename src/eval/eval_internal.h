@@ -26,6 +26,32 @@ bool isDiscoveryPiece(int c, int from);
 // Marks the piece on `from` en prise (underAttack, attacked code) when seeBoard[ply][from] < 0;
 // returns seeBoard[ply][from].
 int32_t markStandingValue(int from, int piece);
+// Marks `to` as a promotion square (underAttack, attacked 6 plus the code of a piece already
+// found en prise there), whatever the order in which the two were found.
+void markPromotionSquare(int to);
+// Exchange-table class of a piece code: queen 0, rook 1, knight or bishop 2, pawn 3.
+int exchangeClass(int piece);
+// Takes the next square out of a non-empty target set in colour c's scan order (White
+// highest square first, Black lowest first) and returns it.
+int nextTarget(uint64_t &set, int c);
+// True when sq is next to colour c's king.
+bool nextToKing(int c, int sq);
+// Row of the exchange array of the side to move for a piece code and list slot.
+int32_t *exchangeRow(int piece, int slot);
+// Target scan of colour c's knight, bishop, rook or queen in list `slot` on `from` with the
+// attack set `attacks`: pin and check filters, standing value, exchange estimates (stored for
+// the side to move), counting by the discovery rule. Sets pieceStatus.pinnedPiece,
+// trappedPiece, ableToMove, weakPawnHit and goodPin (bishops and rooks), canMove and
+// sideAttacks; returns the counted moves. capturesOnly limits the targets to enemy pieces.
+int scanPieceTargets(int c, int piece, int slot, int from, uint64_t attacks, bool capturesOnly);
+// True when the side that just moved answered a check with a piece that now attacks the
+// checking piece and wins material from it (the ST_HANG_FOUND rule).
+bool isAnsweredCheckThreat();
+// Sets moveStack[ply].hangingPiece / threatenedPiece from underAttack, attacked and
+// sideAttacks; returns how many of the side to move's capturable squares are en prise.
+int findHangingPieces();
+// Empties attacked, underAttack and sideAttacks.
+void clearTargetScratch();
 
 // Component scorers called by evaluate in its fixed order.
 void probePawnHash(int32_t pawnHashScore[2]); // pawns.cpp: hashed pawn structure

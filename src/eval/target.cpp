@@ -1,0 +1,334 @@
+// The evaluation's shared target scan: exchange estimates, pins, discovery pieces, the
+// counting of a piece's targets, and the hanging-piece and answered-check findings.
+#include "eval/eval_internal.h"
+
+#include "board/setup.h"
+#include "control/control.h"
+#include "eval/eval.h"
+#include "movegen/movegen.h"
+
+// Highest code an attacked square can carry: a queen (5) en prise on a promotion square (6).
+constexpr int8_t MAX_ATTACKED_CODE = 11;
+
+// Set-index step of one attacker of the piece's kind (the weights of the attack codes).
+static int attackerStep(int piece) {
+    switch (piece) {
+    case WPAWN:
+    case BPAWN:
+        return 96;
+    case KNIGHT:
+    case BISHOP:
+        return 24;
+    case ROOK:
+        return 8;
+    case QUEEN:
+        return 2;
+    default:
+        return 1;
+    }
+}
+
+// Exchange-table target class of a piece: queen 0, rook 1, knight or bishop 2, pawn 3.
+int exchangeClass(int piece) {
+    switch (piece) {
+    case QUEEN:
+        return 0;
+    case ROOK:
+        return 1;
+    case KNIGHT:
+    case BISHOP:
+        return 2;
+    default:
+        return 3;
+    }
+}
+
+int32_t exchangeEstimate(int c, int piece, int from, int to, int captured, bool pawnPush) {
+    ASSERT(c == WHITE || c == BLACK);
+    ASSERT(from >= 0 && from < 64 && to >= 0 && to < 64);
+    ASSERT(captured >= 0 && captured <= EMPTY);
+    const evaluator &own = seeOf(c);
+    const evaluator &opp = seeOf(c ^ 1);
+    int ownSet, oppSet = seeIndexAdd(opp.boardScan[to], 0);
+
+    if (pawnPush) {
+        // The pushed pawn attacks nothing on its new square; a rook or queen behind it on the
+        // file follows it up, and the enemy's heavy pieces behind its own pawn join in.
+        ownSet = seeIndexAdd(own.boardScan[to], own.ownPawn[to]);
+        oppSet = seeIndexAdd(oppSet, opp.oppPawnRQ[to]);
+    } else {
+        // The mover leaves its own defender set; sliders the enemy stacks behind its own
+        // like piece on the line join the attack once the front piece has recaptured.
+        ownSet = seeIndexSub(own.boardScan[to], attackerStep(piece));
+        switch (piece) {
+        case BISHOP:
+            oppSet = seeIndexAdd(oppSet, opp.oppBishop[to]);
+            break;
+        case ROOK:
+            oppSet = seeIndexAdd(oppSet, opp.oppRook[to]);
+            break;
+        case QUEEN:
+            oppSet = seeIndexAdd(oppSet, opp.oppQueen[to]);
+            break;
+        case WPAWN:
+        case BPAWN:
+            // A bishop behind the enemy pawn that covers `to` backs the pawn's recapture
+            // when the enemy defends the square at all, or when the line to it runs
+            // through this very pawn (thruPawn names the pawn the x-ray passes).
+            if (opp.boardScan[to] > 0 || own.thruPawn[to] == from)
+                oppSet = seeIndexAdd(oppSet, opp.oppPawnBQ[to]);
+            break;
+        default:
+            break;
+        }
+    }
+    // Our bishop behind our own pawn supports the square once the pawns have been traded.
+    if (own.oppPawnBQ[to] != 0 && splitSeeIndex(oppSet).pawns > 0 && (oppSet == 96 || ownSet > 0))
+        ownSet = seeIndexAdd(ownSet, own.oppPawnBQ[to]);
+
+    const int k = exchangeClass(piece);
+    if (own.ownQueen[to] == 0 && opp.ownQueen[to] == 0)
+        return pieceValue[captured] - 10 * seeTable[k][ownSet][oppSet];
+    // Codes above 3 mean nothing more than 3 to the x-ray tables.
+    const int8_t ownCode = (int8_t)(own.ownQueen[to] > 3 ? 3 : own.ownQueen[to]);
+    const int8_t oppCode = (int8_t)(opp.ownQueen[to] > 3 ? 3 : opp.ownQueen[to]);
+    return queenObstruct((int8_t)k, (int16_t)ownSet, (int16_t)oppSet, ownCode, oppCode,
+                         (int16_t)captured);
+}
+
+int8_t pinDirection(int c, int from) {
+    ASSERT(from >= 0 && from < 64);
+    const evaluator &own = seeOf(c);
+    const uint64_t line = c == WHITE ? own.kingWhitePieces : own.kingBlackPieces;
+    return verifyPin(line, kingSlot(tracker[ply], c), (int8_t)from);
+}
+
+bool isDiscoveryPiece(int c, int from) {
+    ASSERT(from >= 0 && from < 64);
+    const evaluator &opp = seeOf(c ^ 1);
+    const uint64_t line = c == WHITE ? opp.kingWhitePieces : opp.kingBlackPieces;
+    return verifyPin(line, kingSlot(tracker[ply], c ^ 1), (int8_t)from) != -1;
+}
+
+int32_t markStandingValue(int from, int piece) {
+    ASSERT(from >= 0 && from < 64);
+    const int32_t standing = seeBoard[ply][from];
+    if (standing < 0) {
+        underAttack |= mask[from];
+        if (piece == WPAWN || piece == BPAWN) {
+            attacked[from] = 1;
+        } else {
+            // A piece adds its code to a promotion mark (6) already standing on its square.
+            const int code = attacked[from] + piece;
+            attacked[from] = (int8_t)(code > MAX_ATTACKED_CODE ? MAX_ATTACKED_CODE : code);
+        }
+    }
+    return standing;
+}
+
+void markPromotionSquare(int to) {
+    ASSERT(to >= 0 && to < 64);
+    underAttack |= mask[to];
+    // 6 for the promotion itself, plus the code of a piece already found en prise there, so
+    // that the result does not depend on whether that piece was scanned first.
+    if (attacked[to] >= 6)
+        return;
+    attacked[to] = (int8_t)(attacked[to] >= KNIGHT ? attacked[to] + 6 : 6);
+}
+
+int nextTarget(uint64_t &set, int c) {
+    ASSERT(set != 0);
+    // White scans its targets from the highest square, Black from the lowest: the two orders
+    // are not mirror images inside a rank, which matters only where the first find wins.
+    const int to = c == WHITE ? msb(set) : lsb(set);
+    set &= ~mask[to];
+    return to;
+}
+
+bool nextToKing(int c, int sq) { return (kingattack[kingSlot(tracker[ply], c)] & mask[sq]) != 0; }
+
+int32_t *exchangeRow(int piece, int slot) {
+    ASSERT(slot >= 0);
+    switch (piece) {
+    case WPAWN:
+    case BPAWN:
+        ASSERT(slot < PAWN_SLOTS);
+        return seeBoardPawn[slot];
+    case KNIGHT:
+        ASSERT(slot < KNIGHT_SLOTS);
+        return seeBoardKnight[slot];
+    case BISHOP:
+        ASSERT(slot < BISHOP_SLOTS);
+        return seeBoardBishop[slot];
+    case ROOK:
+        ASSERT(slot < ROOK_SLOTS);
+        return seeBoardRook[slot];
+    default:
+        ASSERT(piece == QUEEN && slot < QUEEN_SLOTS);
+        return seeBoardQueen[slot];
+    }
+}
+
+// Good pin: the captured-at target (a knight or rook for a bishop, a knight or bishop for a
+// rook) has the enemy queen right behind it on the same line, so it cannot leave the line
+// without exposing the queen. Returns the target's code, or 0.
+static int8_t goodPinCode(int c, int piece, int from, int to) {
+    const tag_sq &sq = squares[ply];
+    const int target = sq.insq[to];
+    const bool candidate = piece == BISHOP ? (target == KNIGHT || target == ROOK)
+                                           : (target == KNIGHT || target == BISHOP);
+    if (!candidate)
+        return 0;
+    const int d = direct[from][to];
+    if (d < 0)
+        return 0;
+    const uint64_t beyond = rays[to][d] & boards[ply].allpieces;
+    if (beyond == 0)
+        return 0;
+    // Directions 0, 2, 4, 6 step to higher square numbers, so the nearest piece is the lowest.
+    const int next = (d & 1) == 0 ? lsb(beyond) : msb(beyond);
+    if (sq.insq[next] == QUEEN && sq.colsq[next] == (c ^ 1))
+        return (int8_t)target;
+    return 0;
+}
+
+int scanPieceTargets(int c, int piece, int slot, int from, uint64_t attacks, bool capturesOnly) {
+    ASSERT(piece >= KNIGHT && piece <= QUEEN);
+    ASSERT(from >= 0 && from < 64);
+    bboard &b = boards[ply];
+    const int o = c ^ 1;
+    const int ownKing = kingSlot(tracker[ply], c);
+
+    // 1. Candidates: empty or enemy squares (captures only for the threat scan). The enemy
+    // king is never a target: attacking it is a check, not a move of this piece.
+    uint64_t targets = attacks & (capturesOnly ? piecesOf(b, o) : ~piecesOf(b, c));
+    targets &= ~kingOf(b, o);
+    // 2. A pinned piece keeps only its pin line.
+    const int8_t pin = pinDirection(c, from);
+    if (pin >= 0) {
+        targets &= rays[ownKing][pin];
+        pieceStatus.pinnedPiece = 1;
+    }
+    // 3. In check, only the squares that answer the check.
+    const bool toMove = sideToMove() == c;
+    if (toMove && (depthFlags[ply] & DPF_IN_CHECK))
+        targets &= seeOf(c).checkSquares;
+    // 4. Standing value; en prise with nowhere to go is trapped.
+    if (markStandingValue(from, piece) < 0 && targets == 0)
+        pieceStatus.trappedPiece = 1;
+    // 5. A piece that shields one of our lines to the enemy king may step anywhere off it
+    // with check, except next to the king where the king may simply take it.
+    const bool discovery = isDiscoveryPiece(c, from);
+    const bool wantPin = (piece == BISHOP || piece == ROOK) && !discovery;
+    int32_t *store = toMove ? exchangeRow(piece, slot) : nullptr;
+
+    // 6. Judge every target by its exchange estimate.
+    int moves = 0;
+    while (targets) {
+        const int to = nextTarget(targets, c);
+        canMove[c] += 1;
+        const int captured = squares[ply].insq[to];
+        const int32_t estimate = exchangeEstimate(c, piece, from, to, captured, false);
+        if (store)
+            store[to] = estimate;
+        const bool capture = captured != EMPTY;
+        const bool nearKing = nextToKing(o, to);
+        bool counts;
+        if (capture) {
+            if (weakPawn[to] > 0)
+                pieceStatus.weakPawnHit = (int8_t)(pieceStatus.weakPawnHit + weakPawn[to]);
+            counts = discovery ? (!nearKing || estimate >= 0) : estimate >= 0;
+            if (wantPin && pieceStatus.goodPin == 0)
+                pieceStatus.goodPin = goodPinCode(c, piece, from, to);
+        } else {
+            counts = discovery ? !nearKing : estimate >= 0;
+        }
+        if (counts) {
+            moves += 1;
+            pieceStatus.ableToMove = 1;
+            if (capture)
+                sideAttacks[c] |= mask[to];
+        }
+    }
+    return moves;
+}
+
+// The side that just moved answered a check by bringing a piece onto the checking line, and
+// that piece now attacks the checker, which is worth more than itself (a pawn against a
+// bishop or queen, a bishop or rook against the queen). It counts as a real counter-threat
+// only when the piece is safe where it stands and the opponent cannot simply trade it off
+// with a piece of its own kind (a pawn, a bishop or knight, a rook attacking it).
+bool isAnsweredCheckThreat() {
+    if (ply < 1 || !(depthFlags[ply - 1] & DPF_IN_CHECK))
+        return false;
+    const int to = moveStack[ply - 1].checkingSquare;
+    const int from = lastMovedTo;
+    if (to < 0 || to > 63 || from < 0 || from > 63)
+        return false;
+    const tag_sq &sq = squares[ply];
+    const int c = sideToMove() ^ 1; // the side that just moved
+    const int o = c ^ 1;
+    if (sq.colsq[from] != c || sq.colsq[to] != o)
+        return false;
+    const int piece = sq.insq[from], target = sq.insq[to];
+    const seeGroups enemy = splitSeeIndex(seeOf(o).boardScan[from]);
+    uint64_t reach;
+    if (piece == WPAWN || piece == BPAWN) {
+        if ((target != BISHOP && target != QUEEN) || enemy.pawns > 0)
+            return false;
+        reach = c == WHITE ? whpawnattack[from] : blpawnattack[from];
+    } else if (piece == BISHOP) {
+        if (target != QUEEN || enemy.minors > 0)
+            return false;
+        reach = piece_scan('B', '0', (int8_t)from);
+    } else if (piece == ROOK) {
+        if (target != QUEEN || enemy.rooks > 0)
+            return false;
+        reach = piece_scan('R', '0', (int8_t)from);
+    } else {
+        return false;
+    }
+    if (!(reach & mask[to]) || seeBoard[ply][from] < 0)
+        return false;
+    const int8_t pin = pinDirection(c, from);
+    if (pin >= 0 && !(rays[kingSlot(tracker[ply], c)][pin] & mask[to]))
+        return false;
+    return true;
+}
+
+int findHangingPieces() {
+    const int stm = sideToMove();
+    int hung = 0;
+    int8_t hanging = 0, threatened = 0;
+    if (underAttack) {
+        // What the side to move can take, and what the opponent can take from it; only the
+        // largest code matters, so the order of the squares does not.
+        uint64_t set = underAttack & sideAttacks[stm];
+        while (set) {
+            const int s = lsb(set);
+            set &= set - 1;
+            hung += 1;
+            if (attacked[s] > hanging)
+                hanging = attacked[s];
+        }
+        set = underAttack & sideAttacks[stm ^ 1];
+        while (set) {
+            const int s = lsb(set);
+            set &= set - 1;
+            if (attacked[s] > threatened)
+                threatened = attacked[s];
+        }
+    }
+    ASSERT(hanging >= 0 && hanging <= MAX_ATTACKED_CODE);
+    ASSERT(threatened >= 0 && threatened <= MAX_ATTACKED_CODE);
+    moveStack[ply].hangingPiece = hanging;
+    moveStack[ply].threatenedPiece = threatened;
+    return hung;
+}
+
+void clearTargetScratch() {
+    for (int s = 0; s < 64; s++)
+        attacked[s] = 0;
+    underAttack = 0;
+    sideAttacks[WHITE] = sideAttacks[BLACK] = 0;
+}
