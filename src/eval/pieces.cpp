@@ -115,15 +115,17 @@ static void addSafetyTerms(int c, int32_t trapped, int32_t pinned) {
         pieceEval[c] += profile.unableToMove;
 }
 
-// Good-pin term of a bishop or rook: the pinned piece's own pin weight halved.
+// Good-pin term of a bishop or rook that pins an enemy piece to the enemy queen: half of the
+// pinned piece's own pin penalty, credited to the pinning side (the pin hurts the side whose
+// piece is tied to its queen, so the pinner gains what the pinned side loses).
 static int32_t goodPinTerm() {
     switch (pieceStatus.goodPin) {
     case KNIGHT:
-        return profile.pinnedKnight / 2;
+        return -(profile.pinnedKnight / 2);
     case BISHOP:
-        return profile.pinnedBishop / 2;
+        return -(profile.pinnedBishop / 2);
     case ROOK:
-        return profile.pinnedRook / 2;
+        return -(profile.pinnedRook / 2);
     default:
         return 0;
     }
@@ -332,16 +334,17 @@ static int8_t openFileCode(int c, int s) {
 }
 
 // Passed-pawn support of a rook that sees one of its own passed pawns: protectPassPawn, and
-// whether a passed pawn stands ahead of the rook on its file (rookInFront) or behind it.
+// whether the rook stands in front of the passer, blocking its path (rookInFront, a penalty),
+// or behind it, pushing it on and defending it all the way (rookBehind, a bonus).
 static void rookPassedPawnFlags(int c, int s, uint64_t attacks) {
     const uint64_t passers = passPawnsOf(boards[ply], c);
     if (!(attacks & passers))
         return;
     pieceStatus.protectPassPawn = 1;
     const int forward = c == WHITE ? 3 : 2;
-    if (rays[s][forward] & passers)
+    if (rays[s][forward ^ 1] & passers)
         pieceStatus.rookInFront = 1;
-    else if (rays[s][forward ^ 1] & passers)
+    else if (rays[s][forward] & passers)
         pieceStatus.rookBehind = 1;
 }
 

@@ -148,6 +148,25 @@ TEST(MinorTerms, GoodPinAgainstTheQueen) {
     prepare("4k3/4q3/3P4/2n5/1B6/8/8/4K3 w - - 0 1", 1);
     runPieces(WHITE);
     EXPECT_EQ(pieceStatus.goodPin, 0);
+    // The pin is worth half the knight's pin penalty to the pinning side, not against it.
+    const int32_t pinning = piecesEval("3k4/3q4/2n5/1B6/8/8/8/4K3 w - - 0 1", 1);
+    const int32_t plain = piecesEval("3k4/3r4/2n5/1B6/8/8/8/4K3 w - - 0 1", 1);
+    EXPECT_EQ(pinning - plain, -(profile.pinnedKnight / 2));
+    EXPECT_GT(pinning, plain);
+}
+
+TEST(RookTerms, RookBehindAPassedPawnNotInFrontOfIt) {
+    // Re1 behind the passer on e5 pushes it on; Re8 in front of it blocks its path.
+    const int32_t behind = piecesEval("k7/8/8/4P3/8/8/8/K3R3 w - - 0 1", 1);
+    EXPECT_EQ(pieceStatus.rookBehind, 1);
+    EXPECT_EQ(pieceStatus.rookInFront, 0);
+    const int32_t inFront = piecesEval("4R3/8/8/4P3/8/8/8/K6k w - - 0 1", 1);
+    EXPECT_EQ(pieceStatus.rookInFront, 1);
+    EXPECT_EQ(pieceStatus.rookBehind, 0);
+    EXPECT_GT(behind, inFront);
+    // Black mirrors it: Re8 stands behind a black passer on e4.
+    piecesEval("4r3/8/8/8/4p3/8/K7/7k b - - 0 1", 1, BLACK);
+    EXPECT_EQ(pieceStatus.rookBehind, 1);
 }
 
 TEST(QueenTerms, ExtraQueensAndEarlyQueenMoves) {
