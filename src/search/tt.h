@@ -10,7 +10,7 @@ constexpr int16_t HASH_NO_ENTRY = -9900, HASH_UNUSABLE = -9899;
 extern tag_hash store[STORE_SIZE], collstore[COLLSTORE_SIZE], nullstore[NULLSTORE_SIZE],
     nullcoll[NULLCOLL_SIZE];
 extern const tag_hash temp_store; // the empty entry
-extern int8_t scoreType;         // 0 exact static score, 1 estimated, 2 nothing found
+extern int8_t scoreType;          // 0 exact static score, 1 estimated, 2 nothing found
 extern int8_t distanceToMate;
 
 // Fills all four tables with the empty entry.

@@ -1,0 +1,429 @@
+// Iterative deepening driver: book, game phase, per-search resets, aspiration windows, timing.
+#include "search/search.h"
+
+#include "board/makemove.h"
+#include "board/position.h"
+#include "book/book.h"
+#include "control/control.h"
+#include "control/movetext.h"
+#include "control/timecontrol.h"
+#include "eval/eval.h"
+#include "movegen/movegen.h"
+#include "search/search_internal.h"
+#include "search/tt.h"
+
+#include <cstdio>
+#include <cstring>
+
+constexpr int32_t MATERIAL_WINDOW = 500;           // recapture window around the root balance
+constexpr int32_t ASPIRATION = 150;                // window around the last score
+constexpr int32_t ASPIRATION_WIDE = 300;           // after a first failure
+constexpr int32_t MATE_LIMIT = 9960;               // |score| below this is no mate
+constexpr int ATTEMPTS = 3;                        // aspiration tries per depth
+constexpr int32_t NEXT_ITERATION_COST = 6;         // next iteration ~ six times the last one
+constexpr uint64_t RANK_7 = 0x000000000000FF00ULL; // squares 8..15
+constexpr uint64_t RANK_2 = 0x00FF000000000000ULL; // squares 48..55
+
+int32_t choice = -1;
+move_list movePV;
+int8_t best_move[MAX_PLY];
+int32_t best_score[MAX_PLY];
+int32_t searchScore;
+int8_t searchDepth;
+int32_t LEmargin = 50;
+int8_t drawn = -50;
+int32_t drawReference;
+int8_t PVdeep;
+move_list ponderPV, savedPonderPV;
+int8_t ponderPVLen;
+
+// ---------------------------------------------------------------------------
+// Helpers
+// ---------------------------------------------------------------------------
+
+// The standard initial position (the clock-chosen first move only makes sense there).
+static bool isInitialPosition() {
+    const bboard &b = boards[0];
+    return whiteToMove() && b.whpawns == RANK_2 && b.blpawns == RANK_7 &&
+           b.whknights == ((1ULL << 57) | (1ULL << 62)) &&
+           b.blknights == ((1ULL << 1) | (1ULL << 6)) &&
+           b.whbishops == ((1ULL << 58) | (1ULL << 61)) &&
+           b.blbishops == ((1ULL << 2) | (1ULL << 5)) &&
+           b.whrooks == ((1ULL << 56) | (1ULL << 63)) && b.blrooks == ((1ULL << 0) | (1ULL << 7)) &&
+           b.whqueen == (1ULL << 59) && b.blqueen == (1ULL << 3) && b.whking == (1ULL << 60) &&
+           b.blking == (1ULL << 4);
+}
+
+// Book step: the first move of a game by the clock, later moves from the book file.
+// Returns the root index of the book move or -1.
+static int32_t bookChoice() {
+    if (!(gameFlags & GF_BOOK_ON) || !(gameFlags & GF_IN_BOOK) || allmoves > 59)
+        return -1;
+    if (allmoves != 0)
+        return bookMove();
+    if (!isInitialPosition())
+        return -1;
+    normalTime.startTime = now();
+    ply = 0;
+    SEE();
+    movgen(0, 0);
+    const int n = mvstore[1];
+    if (n == 0)
+        return -1;
+    int32_t index = openingMove[normalTime.startTime % 30];
+    if (index >= n)
+        index = 0;
+    mvstack(&searchData[0][index], (int16_t)index);
+    return index;
+}
+
+// The draw score by phase: in the opening a draw is always unwelcome; in the middlegame the
+// engine avoids it more when it stands better; in the endgame a draw is simply 0.
+static void chooseDrawScore() {
+    if (gameState == 0)
+        drawn = -50;
+    else if (gameState == 2)
+        drawn = 0;
+    else if (drawReference > 50)
+        drawn = -50;
+    else if (drawReference < -50)
+        drawn = -25;
+    else
+        drawn = -75;
+}
+
+static void resetSearchTables() {
+    for (int p = 0; p < MAX_PLY; p++) {
+        best_score[p] = 0;
+        mvstore[p] = 0;
+        for (int i = 0; i < MAX_PLY; i++)
+            pv[p][i] = temp_pv;
+        std::memset(killerHeuristic[p], 0, sizeof killerHeuristic[p]);
+    }
+    captureSequence[1] = 7;
+    // At the root the flag marks a pawn of the side to move one step from promotion.
+    move_tag &root = moveStack[0];
+    root.stackFlags &= (uint8_t)~ST_PAWN_ON_SEVENTH;
+    if (whiteToMove() ? (boards[0].whpawns & RANK_7) : (boards[0].blpawns & RANK_2))
+        root.stackFlags |= ST_PAWN_ON_SEVENTH;
+}
+
+// Rebuilds the cached position of the chosen root move from the root list of the last
+// iteration. The root list is re-sorted by every iteration (the hash move goes first), so
+// an index remembered from an earlier list may name another move; the move itself does not.
+static void adoptRootMove(const move_list &m) {
+    ply = 0;
+    const int n = mvstore[1];
+    if (n == 0)
+        return;
+    int k = 0;
+    for (int i = 0; i < n; i++) {
+        const move_list &c = searchData[0][i];
+        if (c.from == m.from && c.to == m.to && c.promote == m.promote && c.from != c.to) {
+            k = i;
+            break;
+        }
+    }
+    SEE();
+    depthFlags[0] &= (uint8_t) ~(DPF_EVAL_SEE | DPF_THREAT_SEE);
+    mvstack(&searchData[0][k], (int16_t)k);
+    choice = k;
+    movePV = searchData[0][k];
+    mvInfoChoice = mvinfo[k];
+    mvRuleChoice = mvrules[k];
+}
+
+static void keepRootMove() {
+    movePV = pv[0][0];
+    PVdeep = pvlen[0];
+    if (choice >= 0) {
+        mvInfoChoice = mvinfo[choice];
+        mvRuleChoice = mvrules[choice];
+    }
+}
+
+// Clock after an attempt: the normal clock prints the thinking line, the ponder clock none.
+static void timeAttempt(int32_t scored) {
+    if (searchFlags & SF_PONDERING) {
+        ponderTime.timeCheck = now();
+        ponderTime.elapsed = ponderTime.timeCheck - ponderTime.startTime;
+        return;
+    }
+    normalTime.timeCheck = now();
+    normalTime.elapsed = normalTime.timeCheck - normalTime.startTime;
+    if (detectionFlags & DF_POST)
+        pvline(searchDepth, scored, normalTime.elapsed / 1000, nodes, 0);
+}
+
+// The expected reply becomes the ponder move; while pondering, a line shorter than the depth
+// means the prediction has become doubtful and the ponder search is given up.
+static bool updatePonderMove() {
+    if (!(searchFlags & SF_PONDER_ON))
+        return true;
+    if (!(searchFlags & SF_PONDERING)) {
+        if (pvlen[0] >= 2) {
+            ponderPV = pv[0][1];
+            searchFlags |= SF_PONDER_MOVE;
+        } else {
+            searchFlags &= (uint8_t)~SF_PONDER_MOVE;
+        }
+        return true;
+    }
+    if (pvlen[0] < searchDepth - 1) {
+        searchFlags &= SF_PONDER_ON;
+        timeFlags &= 0x0F;
+        stopSearch = 13;
+        return false;
+    }
+    if (pvlen[0] >= 2) {
+        ponderPV = pv[0][1];
+        ponderPVLen = pvlen[0];
+    }
+    if (searchDepth <= 5) {
+        searchFlags &= (uint8_t)~SF_PONDER_MOVE;
+        timeFlags &= (uint8_t)~TF_PONDER_DEEP;
+    } else {
+        timeFlags |= TF_PONDER_DEEP;
+        if (pvlen[0] >= 2)
+            timeFlags |= TF_PONDER_PV2;
+        else
+            timeFlags &= (uint8_t)~TF_PONDER_PV2;
+    }
+    return true;
+}
+
+// After a finished iteration: is there time for the next one? It is expected to take six
+// times as long as this one; if it would not finish, the rest of the budget is banked.
+static bool timeForNextIteration() {
+    if (searchFlags & SF_PONDERING) {
+        ponderTime.iterationTime = ponderTime.elapsed - ponderTime.lastTime;
+        ponderTime.lastTime = ponderTime.elapsed;
+        return true;
+    }
+    tag_time &t = normalTime;
+    t.iterationTime = t.elapsed + t.thisIteration - t.lastTime;
+    t.lastTime = t.elapsed;
+    t.thisIteration = 0;
+    if (timeFlags & TF_FIXED_TIME)
+        return true;
+    const int64_t finish =
+        (int64_t)t.startTime + t.elapsed + NEXT_ITERATION_COST * (int64_t)t.iterationTime;
+    if (finish > t.stopTime) {
+        t.savedTime = t.stopTime - (t.startTime + t.elapsed);
+        stopSearch = 11;
+        return false;
+    }
+    t.savedTime = 0;
+    return true;
+}
+
+// One depth: up to three aspiration attempts. Returns the last score; the window is left as
+// the next depth starts from.
+static int32_t searchOneDepth(int16_t &alpha, int16_t &beta, int32_t low, int32_t high) {
+    int32_t scored = 0;
+    for (int attempt = 0; attempt < ATTEMPTS; attempt++) {
+        ply = 0;
+        reduceOnce = reductionCount = extensionCount = 0;
+        SEE();
+        scored = AlphaBeta(searchDepth, alpha, beta, MATE_SCORE, clampScore(-low),
+                           clampScore(-high), reduceLimits[gameState][depthIndex(searchDepth)]);
+        if (stopSearch > 0) {
+            if (searchDepth == 1 && (stopSearch == 11 || stopSearch == 14))
+                keepRootMove(); // a move must exist even when the first depth is cut short
+            break;
+        }
+        timeAttempt(scored);
+        if (attempt == ATTEMPTS - 1)
+            break;
+        if (alpha < scored && scored < beta)
+            break;
+        if (scored > -MATE_LIMIT && scored < MATE_LIMIT) {
+            const bool first = attempt == 0;
+            alpha = first ? clampScore(scored - ASPIRATION_WIDE) : (int16_t)-FULL_WINDOW;
+            beta = first ? clampScore(scored + ASPIRATION_WIDE) : FULL_WINDOW;
+        } else {
+            alpha = clampScore(scored - 1);
+            beta = FULL_WINDOW;
+        }
+    }
+    return scored;
+}
+
+// The iterations up to s_depth. Returns the score of the last finished iteration and
+// whether there was one.
+static bool iterate(int32_t &lastScore) {
+    int16_t alpha = -FULL_WINDOW, beta = FULL_WINDOW;
+    nodes = 0;
+    // The material window is centred on the balance from the side to move's view; the root
+    // hands it on negated, in the view of the side that made the last move, as every node
+    // receives it.
+    const int32_t balance = balanceAt(0, whiteToMove());
+    const int32_t low = balance - MATERIAL_WINDOW, high = balance + MATERIAL_WINDOW;
+    bool finished = false;
+    for (searchDepth = 1; searchDepth <= s_depth && searchDepth < MAX_PLY; searchDepth++) {
+        const int32_t scored = searchOneDepth(alpha, beta, low, high);
+        if (stopSearch == 1) {
+            // Only the search itself posts code 1 inside an iteration: the single legal move,
+            // whose score is complete.
+            lastScore = scored;
+            finished = true;
+        }
+        if (stopSearch > 0) {
+            if (!(searchFlags & SF_PONDER_MOVE_MADE) && (timeFlags & TF_PONDER_DEEP))
+                searchFlags |= SF_PONDER_MOVE;
+            searchFlags &= (uint8_t) ~(SF_SEARCH_START | SF_NULL_SEARCH | SF_NEED_QUIESCE);
+            break;
+        }
+        movePV = pv[0][0];
+        if (!updatePonderMove())
+            break;
+        PVdeep = pvlen[0];
+        if (choice >= 0) {
+            mvInfoChoice = mvinfo[choice];
+            mvRuleChoice = mvrules[choice];
+        }
+        best_move[searchDepth] = (int8_t)choice;
+        best_score[searchDepth] = scored;
+        lastScore = scored;
+        finished = true;
+        if (scored > -MATE_LIMIT && scored < MATE_LIMIT) {
+            alpha = clampScore(scored - ASPIRATION);
+            beta = clampScore(scored + ASPIRATION);
+        } else if (scored > FULL_WINDOW - searchDepth || scored < searchDepth - 9999) {
+            // A mate this near is fully resolved by the depth searched: nothing deeper changes it.
+            stopSearch = (searchFlags & (SF_PONDERING | SF_PONDER_MOVE_MADE)) ? 13 : 1;
+            break;
+        } else {
+            alpha = clampScore(scored - 1);
+            beta = FULL_WINDOW;
+        }
+        depthFlags[0] |= DPF_ON_PV;
+        if (!timeForNextIteration())
+            break;
+    }
+    searchDepth--;
+    return finished;
+}
+
+// Start of the clocks. A ponder search in xboard mode is given up at once when the
+// opponent's move is already waiting.
+static void startClocks() {
+    if (!(searchFlags & SF_PONDERING)) {
+        normalTime.startTime = now();
+        const int64_t stop =
+            (int64_t)normalTime.startTime + normalTime.searchTime + normalTime.savedTime;
+        normalTime.stopTime = stop > INT32_MAX ? INT32_MAX : (int32_t)stop;
+        return;
+    }
+    if ((gameFlags & GF_XBOARD) && checkInput()) {
+        stopSearch = 13;
+        return;
+    }
+    ponderTime.startTime = now();
+    if (timeFlags & TF_FIXED_TIME)
+        ponderTime.stopTime = ponderTime.startTime + normalTime.searchTime;
+}
+
+static void announceMate(int32_t score) {
+    if (score <= MATE_BOUND && score >= -MATE_BOUND)
+        return;
+    if (gameFlags & GF_XBOARD) {
+        searchFlags &= (uint8_t)~SF_PONDER_MOVE; // nothing to ponder on in a mate
+        return;
+    }
+    if (score > MATE_BOUND)
+        std::printf("Mate in %d\n", (FULL_WINDOW - score) / 2);
+    else
+        std::printf("Mate in %d\n", (score + FULL_WINDOW) / 2);
+}
+
+// ---------------------------------------------------------------------------
+// Public routines
+// ---------------------------------------------------------------------------
+
+// The phase by the material on the board: an endgame once either side is down to about
+// four pieces' worth, the opening for the first 15 half-moves, the middlegame otherwise.
+// The endgame is never left within a game.
+void classifyGamePhase() {
+    if (gameState == 2) {
+        LEmargin = 200;
+        return;
+    }
+    int count[2];
+    for (int c = 0; c < 2; c++) {
+        bboard &b = boards[0];
+        const uint64_t pieces = knightsOf(b, c) | bishopsOf(b, c) | rooksOf(b, c) | queensOf(b, c);
+        count[c] = 3 * __builtin_popcountll(pawnsOf(b, c)) + 9 * __builtin_popcountll(pieces);
+    }
+    if (count[0] < 41 || count[1] < 41) {
+        gameState = 2;
+        LEmargin = 200;
+    } else if (allmoves < 15) {
+        gameState = 0;
+        LEmargin = 50;
+    } else {
+        gameState = 1;
+        LEmargin = 75;
+    }
+}
+
+// Chooses the move for the position at ply 0: from the book, or by iterative deepening.
+// Leaves the move in movePV with its cached position in mvInfoChoice / mvRuleChoice, the
+// reason for stopping in stopSearch (0 when the depth limit was reached).
+void search() {
+    ply = 0;
+    ponderPVLen = 0;
+    stopSearch = 0;
+    ponderTime.thisIteration = ponderTime.lastTime = 0;
+    normalTime.thisIteration = normalTime.lastTime = 0;
+    searchFlags |= SF_SEARCH_START;
+    if ((timeFlags & TF_FIXED_TIME) || allmoves < 2)
+        normalTime.savedTime = 0;
+    choice = bookChoice();
+    if (choice != -1) {
+        searchFlags &= (uint8_t) ~(SF_PONDERING | SF_PONDER_MOVE);
+        gameFlags |= GF_IN_BOOK;
+        movePV = searchData[0][choice];
+        mvInfoChoice = mvinfo[choice];
+        mvRuleChoice = mvrules[choice];
+        stopSearch = 1;
+        return;
+    }
+    movePV = temp_pv; // no move of an earlier search may stand in for this one
+    if (allmoves > 54)
+        gameFlags &= (uint8_t)~GF_IN_BOOK;
+    if (!(timeFlags & TF_KEEP_HASH))
+        clearHashTables();
+    startClocks();
+    if (stopSearch != 0)
+        return;
+
+    classifyGamePhase();
+    // The middlegame draw score is chosen from the previous search's final score (the
+    // engine's own view, as the root side is the engine's); the first search of a game or
+    // of a set-up position has no previous score and starts from 0.
+    if (allmoves <= moveStart + 1)
+        drawReference = 0;
+    chooseDrawScore();
+    resetSearchTables();
+    ply = 0;
+    SEE();
+    best_score[0] = evaluateAtPly(0);
+    moveStack[0].exactScored = clampScore(best_score[0]);
+    depthFlags[0] &= DPF_IN_CHECK;
+    recordHashExactAB(moveStack[0].exactScored, 0, 0, 0);
+
+    const uint8_t sideBefore = gameFlags & GF_WHITE_TO_MOVE;
+    int32_t lastScore = 0;
+    searchScore = best_score[0];
+    const bool finished = iterate(lastScore);
+    gameFlags = (uint8_t)((gameFlags & ~GF_WHITE_TO_MOVE) | sideBefore);
+    ply = 0;
+    if (stopSearch != 13)
+        adoptRootMove(movePV);
+    if (finished) {
+        searchScore = lastScore;
+        drawReference = lastScore;
+        announceMate(lastScore);
+    }
+}

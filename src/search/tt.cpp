@@ -1,0 +1,339 @@
+// Transposition tables: probing, recording and the hash move for the move generator.
+#include "search/tt.h"
+
+#include "control/control.h"
+
+#include <algorithm>
+
+// Field layout of an entry.
+constexpr uint16_t RDF_FROM_MASK = 0x003F; // bits 0..5: from square of the best move
+constexpr int RDF_HASHDEPTH_SHIFT = 6;     // bits 6..10: nominal depth when stored
+constexpr int RDF_DRAFT_SHIFT = 11;        // bits 11..15: nominal depth - ply when stored
+constexpr uint8_t BTP_TO_MASK = 0x3F;      // bits 0..5: to square of the best move
+constexpr uint8_t HF_ESTIMATE = 0x80;      // the stored static score is an estimate
+constexpr uint8_t HF_MAIN_SEARCH = 0x40;   // made by the main search (not quiescence)
+constexpr int HF_BOUND_SHIFT = 4;          // bits 4..5: bound code
+constexpr uint8_t HF_STACK_BITS = 0x0F;    // the position's stackFlags 0x01..0x08
+constexpr int16_t MATE_BOUND = 9959;       // beyond this a score is a mate score
+
+tag_hash store[STORE_SIZE], collstore[COLLSTORE_SIZE], nullstore[NULLSTORE_SIZE],
+    nullcoll[NULLCOLL_SIZE];
+const tag_hash temp_store = {0, HASH_NO_ENTRY, 0, 0, 0, 0, 0};
+int8_t scoreType;
+int8_t distanceToMate;
+
+// ---------------------------------------------------------------------------
+// Entry helpers
+// ---------------------------------------------------------------------------
+struct tablePair {
+    tag_hash *primary;
+    uint32_t primarySize;
+    tag_hash *collision;
+    uint32_t collisionSize;
+};
+
+// A null-move test searches positions that cannot arise in a game (the same side moved
+// twice), so its results live in their own pair of tables.
+static tablePair currentTables() {
+    if (searchFlags & SF_NULL_SEARCH)
+        return {nullstore, NULLSTORE_SIZE, nullcoll, NULLCOLL_SIZE};
+    return {store, STORE_SIZE, collstore, COLLSTORE_SIZE};
+}
+
+static tag_hash &slotOf(tag_hash *table, uint32_t size) {
+    ASSERT(ply >= 0 && ply < MAX_PLY);
+    return table[hash[ply] % size];
+}
+
+static int boundOf(const tag_hash &e) { return (e.hashFlags >> HF_BOUND_SHIFT) & 3; }
+static int draftOf(const tag_hash &e) { return e.remainingDepthFrom >> RDF_DRAFT_SHIFT; }
+static int storedDepthOf(const tag_hash &e) {
+    return (e.remainingDepthFrom >> RDF_HASHDEPTH_SHIFT) & 31;
+}
+static bool hasBestMove(const tag_hash &e) {
+    return (e.remainingDepthFrom & RDF_FROM_MASK) + (e.bToPromoted & BTP_TO_MASK) != 0;
+}
+static bool isMainSearchEntry(const tag_hash &e) { return (e.hashFlags & HF_MAIN_SEARCH) != 0; }
+static bool isEmpty(const tag_hash &e) { return e.lock == 0; }
+static bool isThisPosition(const tag_hash &e) { return e.lock == hashlock[ply]; }
+
+// Copies what the entry knows about the position into the node's record (a found entry is
+// worth its cached static score and threat summary even when its search score is useless).
+static void copyEntryToNode(const tag_hash &e) {
+    move_tag &rec = moveStack[ply];
+    rec.exactScored = e.scored;
+    if (e.scored > MATE_BOUND || e.scored < -MATE_BOUND)
+        distanceToMate = (int8_t)draftOf(e);
+    rec.threatenedPiece = (int8_t)(e.threatHang >> 4);
+    rec.hangingPiece = (int8_t)(e.threatHang & 15);
+    rec.stackFlags = (uint8_t)((rec.stackFlags & ~HF_STACK_BITS) | (e.hashFlags & HF_STACK_BITS));
+    scoreType = (e.hashFlags & HF_ESTIMATE) ? 1 : 0;
+}
+
+// The answer a found entry gives for the caller's window (the caller negates it).
+static int16_t answerByBound(const tag_hash &e, int16_t alpha, int16_t beta) {
+    switch (boundOf(e)) {
+    case 0:
+        if (hasBestMove(e))
+            moveStack[ply].stackFlags |= ST_HASH_MOVE;
+        return e.scored;
+    case 1:
+        return (int32_t)e.scored >= -(int32_t)alpha ? (int16_t)-alpha : e.scored;
+    case 2:
+        return -(int32_t)e.scored < (int32_t)beta ? e.scored : (int16_t)-beta;
+    default:
+        return e.scored;
+    }
+}
+
+// Every probe starts from "nothing known": no hash move, nothing found, quiescence needed.
+static void startProbe() {
+    ASSERT(ply >= 0 && ply < MAX_PLY);
+    moveStack[ply].stackFlags &= (uint8_t)~ST_HASH_MOVE;
+    moveStack[ply].hashMove = 0;
+    scoreType = 2;
+    searchFlags |= SF_NEED_QUIESCE;
+    distanceToMate = 0;
+}
+
+static int16_t noEntry() {
+    moveStack[ply].exactScored = HASH_NO_ENTRY;
+    return HASH_NO_ENTRY;
+}
+
+// The depth fields hold five bits each; a value outside 0..31 is clamped rather than
+// allowed to spill into the neighbouring field.
+static uint16_t packDepthFrom(int hashDepth, int from) {
+    const int draft = std::clamp(hashDepth - (int)ply, 0, 31);
+    const int nominal = std::clamp(hashDepth, 0, 31);
+    return (uint16_t)((draft << RDF_DRAFT_SHIFT) | (nominal << RDF_HASHDEPTH_SHIFT) |
+                      (from & RDF_FROM_MASK));
+}
+
+static uint8_t packThreatHang() {
+    const move_tag &rec = moveStack[ply];
+    return (uint8_t)(((rec.threatenedPiece & 15) << 4) | (rec.hangingPiece & 15));
+}
+
+// Fills an entry for the position at ply.
+static void writeEntry(tag_hash &e, int16_t scored, uint8_t bestType, int bestFrom, uint8_t bestTo,
+                       int hashFlag, int LEscore, int hashDepth, uint8_t stackBits,
+                       bool mainSearch) {
+    e.lock = hashlock[ply];
+    e.scored = scored;
+    e.remainingDepthFrom = packDepthFrom(hashDepth, bestFrom);
+    e.threatHang = packThreatHang();
+    e.bType = bestType;
+    e.bToPromoted = bestTo;
+    e.hashFlags = (uint8_t)((stackBits & HF_STACK_BITS) | ((LEscore & 1) << 7) |
+                            (mainSearch ? HF_MAIN_SEARCH : 0) | ((hashFlag & 3) << HF_BOUND_SHIFT));
+}
+
+// A shallower result never replaces a deeper one unless the stored position was marked as
+// repeating in the tree (its score may be a repetition artefact); it only refreshes the
+// score and the best move, and only when it has a best move to offer.
+static bool keepsDeeperEntry(const tag_hash &e, int hashDepth) {
+    return hashDepth < storedDepthOf(e) && !(e.hashFlags & ST_HASH_STORED);
+}
+
+static void refreshScoreAndMove(tag_hash &e, int16_t value, uint8_t bestType, int bestFrom,
+                                uint8_t bestTo) {
+    if (bestFrom > 0 || bestTo != 0) {
+        e.scored = value;
+        e.remainingDepthFrom =
+            (uint16_t)((e.remainingDepthFrom & ~RDF_FROM_MASK) | (bestFrom & RDF_FROM_MASK));
+        e.bToPromoted = bestTo;
+        e.bType = bestType;
+    }
+}
+
+// A static score replaces a stored entry of the position only when it is at least as deep
+// or the stored one came from a repeating line.
+static bool exactMayOverwrite(const tag_hash &e, int hashDepth) {
+    return storedDepthOf(e) <= hashDepth || (e.hashFlags & ST_HASH_STORED);
+}
+
+// A position that repeats inside the tree is marked, so that its entry can later be
+// replaced by a shallower but repetition-free result.
+static void markTreeRepeat() {
+    if (moveStack[ply].stackFlags & ST_TREE_REPEAT)
+        moveStack[ply].stackFlags |= ST_HASH_STORED;
+}
+
+// ---------------------------------------------------------------------------
+// Public routines
+// ---------------------------------------------------------------------------
+void clearHashTables() {
+    std::fill(store, store + STORE_SIZE, temp_store);
+    std::fill(collstore, collstore + COLLSTORE_SIZE, temp_store);
+    std::fill(nullstore, nullstore + NULLSTORE_SIZE, temp_store);
+    std::fill(nullcoll, nullcoll + NULLCOLL_SIZE, temp_store);
+}
+
+// A knight promotion stores 0 in the promotion bits, so it reads back as no promotion and
+// never matches a generated move: a known blind spot of the compact entry.
+bool lookupHashMove(int8_t &from, int8_t &to, int8_t &promote) {
+    const tablePair t = currentTables();
+    const tag_hash *e = &slotOf(t.primary, t.primarySize);
+    if (isEmpty(*e))
+        return false;
+    if (!isThisPosition(*e)) {
+        e = &slotOf(t.collision, t.collisionSize);
+        if (isEmpty(*e) || !isThisPosition(*e))
+            return false;
+    }
+    if (!hasBestMove(*e))
+        return false;
+    from = (int8_t)(e->remainingDepthFrom & RDF_FROM_MASK);
+    to = (int8_t)(e->bToPromoted & BTP_TO_MASK);
+    const int promoBits = e->bToPromoted >> 6;
+    promote = (int8_t)(promoBits ? promoBits + 2 : 0);
+    return true;
+}
+
+// Probe for the main search. A main-search entry answers only when it was searched at
+// least as deep as the node needs; a quiescence entry answers only at the horizon with an
+// exact static score. SF_NEED_QUIESCE stays set unless the answer can replace quiescence.
+int16_t probeHashAB(int16_t alpha, int16_t beta, int8_t abDepth, int8_t hashDepth) {
+    startProbe();
+    const tablePair t = currentTables();
+    const tag_hash *e = &slotOf(t.primary, t.primarySize);
+    if (isEmpty(*e))
+        return noEntry();
+    if (!isThisPosition(*e)) {
+        e = &slotOf(t.collision, t.collisionSize);
+        if (isEmpty(*e) || !isThisPosition(*e))
+            return noEntry();
+    }
+    copyEntryToNode(*e);
+    if (!isMainSearchEntry(*e)) {
+        if (abDepth != 0 || scoreType != 0)
+            return HASH_UNUSABLE;
+        searchFlags &= (uint8_t)~SF_NEED_QUIESCE;
+        return answerByBound(*e, alpha, beta);
+    }
+    if (draftOf(*e) < hashDepth - ply)
+        return HASH_UNUSABLE;
+    if (boundOf(*e) == 0 && scoreType == 0 && abDepth == 0)
+        searchFlags &= (uint8_t)~SF_NEED_QUIESCE;
+    return answerByBound(*e, alpha, beta);
+}
+
+// Probe for the quiescence search: only quiescence entries answer, at any depth.
+int16_t probeHashQS(int16_t alpha, int16_t beta) {
+    startProbe();
+    const tablePair t = currentTables();
+    const tag_hash &p = slotOf(t.primary, t.primarySize);
+    if (isEmpty(p))
+        return noEntry();
+    if (isThisPosition(p) && !isMainSearchEntry(p)) {
+        copyEntryToNode(p);
+        searchFlags &= (uint8_t)~SF_NEED_QUIESCE;
+        return answerByBound(p, alpha, beta);
+    }
+    const tag_hash &c = slotOf(t.collision, t.collisionSize);
+    if (isEmpty(c) || !isThisPosition(c))
+        return noEntry();
+    copyEntryToNode(c);
+    if (isMainSearchEntry(c))
+        return HASH_UNUSABLE;
+    searchFlags &= (uint8_t)~SF_NEED_QUIESCE;
+    return answerByBound(c, alpha, beta);
+}
+
+// Probe used to follow the principal variation past the horizon: only exact entries of the
+// primary main table with a best move count. An absent entry leaves -9900 as the node's
+// static score so that the caller knows it has none.
+int16_t probePVline() {
+    ASSERT(ply >= 0 && ply < MAX_PLY);
+    moveStack[ply].stackFlags &= (uint8_t)~ST_HASH_MOVE;
+    moveStack[ply].hashMove = 0;
+    const tag_hash &e = store[hash[ply] % STORE_SIZE];
+    if (isEmpty(e) || !isThisPosition(e))
+        return noEntry();
+    moveStack[ply].exactScored = e.scored;
+    searchFlags &= (uint8_t)~SF_NEED_QUIESCE;
+    if (boundOf(e) != 0)
+        return HASH_NO_ENTRY;
+    if (!hasBestMove(e))
+        return HASH_NO_ENTRY;
+    moveStack[ply].stackFlags |= ST_HASH_MOVE;
+    return e.scored;
+}
+
+// Stores a main-search result. Only an exact result keeps its search score; a bound keeps
+// the position's static score, which is what the next probe can always use.
+void recordHashAB(int16_t abValue, uint8_t bestType, int8_t bestFrom, uint8_t bestTo,
+                  int8_t hashFlag, int8_t LEscore, int8_t hashDepth) {
+    markTreeRepeat();
+    const int16_t scored = hashFlag == 0 ? abValue : moveStack[ply].exactScored;
+    const uint8_t stackBits = moveStack[ply].stackFlags;
+    const tablePair t = currentTables();
+    tag_hash *e = &slotOf(t.primary, t.primarySize);
+    if (!isEmpty(*e) && isMainSearchEntry(*e) && !isThisPosition(*e))
+        e = &slotOf(t.collision, t.collisionSize);
+    if (!isEmpty(*e) && isMainSearchEntry(*e) && isThisPosition(*e) &&
+        keepsDeeperEntry(*e, hashDepth)) {
+        refreshScoreAndMove(*e, abValue, bestType, bestFrom, bestTo);
+        return;
+    }
+    writeEntry(*e, scored, bestType, bestFrom, bestTo, hashFlag, LEscore, hashDepth, stackBits,
+               true);
+}
+
+// Stores a static or terminal score of the main search (no best move).
+void recordHashExactAB(int16_t exValue, int8_t hashFlag, int8_t LEscore, int8_t hashDepth) {
+    const uint8_t stackBits = moveStack[ply].stackFlags & 0x0D;
+    const tablePair t = currentTables();
+    tag_hash *e = &slotOf(t.primary, t.primarySize);
+    if (!isEmpty(*e) && isMainSearchEntry(*e) && !isThisPosition(*e))
+        e = &slotOf(t.collision, t.collisionSize);
+    if (!isEmpty(*e) && isMainSearchEntry(*e) && isThisPosition(*e) &&
+        !exactMayOverwrite(*e, hashDepth))
+        return;
+    writeEntry(*e, exValue, 0, 0, 0, hashFlag, LEscore, hashDepth, stackBits, true);
+}
+
+// Quiescence results never displace main-search entries: they go to the collision table
+// when the primary slot is taken and are dropped when the collision slot holds this
+// position's main-search entry.
+static tag_hash *quiescenceSlot() {
+    const tablePair t = currentTables();
+    tag_hash *p = &slotOf(t.primary, t.primarySize);
+    if (isEmpty(*p) || (isThisPosition(*p) && !isMainSearchEntry(*p)))
+        return p;
+    tag_hash *c = &slotOf(t.collision, t.collisionSize);
+    if (isEmpty(*c) || !isMainSearchEntry(*c) || !isThisPosition(*c)) {
+        // A same-position main-search entry in the primary slot protects the collision
+        // slot's other position; only an unrelated primary occupant lets it be replaced.
+        if (!isEmpty(*c) && !isThisPosition(*c) && isThisPosition(*p))
+            return nullptr;
+        return c;
+    }
+    return nullptr;
+}
+
+void recordHashQS(int16_t exValue, uint8_t bestType, int8_t bestFrom, uint8_t bestTo,
+                  int8_t hashFlag, int8_t LEscore, int8_t hashDepth) {
+    markTreeRepeat();
+    const uint8_t stackBits = moveStack[ply].stackFlags;
+    tag_hash *e = quiescenceSlot();
+    if (!e)
+        return;
+    if (!isEmpty(*e) && isThisPosition(*e) && keepsDeeperEntry(*e, hashDepth)) {
+        refreshScoreAndMove(*e, exValue, bestType, bestFrom, bestTo);
+        return;
+    }
+    writeEntry(*e, exValue, bestType, bestFrom, bestTo, hashFlag, LEscore, hashDepth, stackBits,
+               false);
+}
+
+void recordHashExactQS(int16_t exValue, int8_t hashFlag, int8_t LEscore, int8_t hashDepth) {
+    const uint8_t stackBits = moveStack[ply].stackFlags & 0x0D;
+    tag_hash *e = quiescenceSlot();
+    if (!e)
+        return;
+    if (!isEmpty(*e) && isThisPosition(*e) && !exactMayOverwrite(*e, hashDepth))
+        return;
+    writeEntry(*e, exValue, 0, 0, 0, hashFlag, LEscore, hashDepth, stackBits, false);
+}

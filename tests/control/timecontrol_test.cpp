@@ -1,0 +1,161 @@
+// Time control: "level" fields, the per-move budget from the GUI's clock, the stop check.
+#include "control/timecontrol.h"
+
+#include "control/control.h"
+#include "support.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class TimeControl : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ensureSetup();
+        timeFlags = 0;
+        searchFlags = 0;
+        stopSearch = 0;
+        movesleft = 0;
+        movesPerTime = 0;
+        increment = 0;
+        normalTime = {};
+        ponderTime = {};
+    }
+    void TearDown() override {
+        timeFlags = 0;
+        searchFlags = 0;
+        stopSearch = 0;
+    }
+};
+
+TEST_F(TimeControl, ConventionalLevelSharesTheBaseAmongTheMoves) {
+    // 40 moves in 5 minutes: 300 s over 40 moves.
+    EXPECT_EQ(chk_time("40", "5", "0"), 7500);
+    EXPECT_EQ(timeFlags & 0x0F, TF_CONVENTIONAL);
+    EXPECT_EQ(movesleft, 41);
+    EXPECT_EQ(movesPerTime, 40);
+    EXPECT_EQ(opptimeleft, 300000);
+    // The first report: 40 moves left, two seconds of the clock kept in reserve, shared
+    // among 41 (the move to play and the 40 after it).
+    timeReport(30000);
+    EXPECT_EQ(movesleft, 40);
+    EXPECT_EQ(normalTime.searchTime, (30000 - 200) * 10 / 41);
+    // Seconds in the base: 5:30 is 330 seconds.
+    EXPECT_EQ(chk_time("40", "5:30", "0"), 330000 / 40);
+    EXPECT_EQ(chk_time("9", "90", "0"), 5400000 / 9);
+}
+
+TEST_F(TimeControl, IncrementalLevelPlansSixtyMoves) {
+    // 2 minutes plus 12 seconds a move: 120 s over 60 moves before the first report.
+    EXPECT_EQ(chk_time("0", "2", "12"), 2000);
+    EXPECT_EQ(timeFlags & 0x0F, TF_INCREMENTAL);
+    EXPECT_EQ(increment, 12000);
+    EXPECT_EQ(movesleft, 61);
+    EXPECT_EQ(opptimeleft, 120000);
+    timeReport(12000);
+    EXPECT_EQ(movesleft, 60);
+    EXPECT_EQ(normalTime.searchTime, (12000 - 150) * 10 / 60 + 12000);
+    // A base of 0 is a game of increment only: it gets a 10-second float.
+    EXPECT_EQ(chk_time("0", "0", "5"), 10000 / 60);
+    EXPECT_EQ(opptimeleft, 10000);
+    EXPECT_EQ(increment, 5000);
+}
+
+TEST_F(TimeControl, MalformedLevelsChangeNothing) {
+    ASSERT_EQ(chk_time("40", "5", "0"), 7500);
+    const char *bad[][3] = {
+        {"40", "5:3", "0"},   // seconds need two digits
+        {"100", "5", "0"},    // at most two digits of moves
+        {"40", "5", "2"},     // a conventional control has no increment
+        {"04", "5", "0"},     // the move count cannot start with 0
+        {"40", "123", "0"},   // at most two digits of minutes
+        {"40", "5:300", "0"}, // nothing after the seconds
+        {"0", "5", "1234"},   // at most three digits of increment
+        {"0", "5", "12x"},    // the increment must end the field
+        {"4x", "5", "0"},     // the move count must end the field
+        {"40", ":30", "0"},   // minutes are required
+        {"40", "", "0"},      // so is the base
+    };
+    for (const auto &b : bad) {
+        SCOPED_TRACE(std::string(b[0]) + " " + b[1] + " " + b[2]);
+        EXPECT_EQ(chk_time(b[0], b[1], b[2]), -1);
+        EXPECT_EQ(timeFlags & 0x0F, TF_CONVENTIONAL);
+        EXPECT_EQ(movesleft, 41);
+        EXPECT_EQ(movesPerTime, 40);
+    }
+}
+
+// At the end of a period the count starts over; banked time is dropped on the last move so
+// that the move before the time control cannot overspend.
+TEST_F(TimeControl, ConventionalPeriodStartsOver) {
+    ASSERT_EQ(chk_time("2", "1", "0"), 30000);
+    EXPECT_EQ(movesleft, 3);
+    normalTime.savedTime = 5000;
+    timeReport(6000);
+    EXPECT_EQ(movesleft, 2);
+    EXPECT_EQ(normalTime.savedTime, 5000);
+    EXPECT_EQ(normalTime.searchTime, 58000 / 3);
+    timeReport(4000);
+    EXPECT_EQ(movesleft, 1);
+    EXPECT_EQ(normalTime.savedTime, 0);
+    EXPECT_EQ(normalTime.searchTime, 38000 / 2);
+    timeReport(9000);
+    EXPECT_EQ(movesleft, 2); // a new period of two moves
+    EXPECT_EQ(normalTime.searchTime, 88000 / 3);
+}
+
+// An incremental game that outlasts the sixty planned moves still shares the clock among
+// several moves: the budget never becomes the whole clock or negative.
+TEST_F(TimeControl, IncrementalBudgetSurvivesLongGames) {
+    ASSERT_GE(chk_time("0", "2", "2"), 0);
+    for (int move = 1; move <= 120; move++) {
+        timeReport(6000);
+        const int32_t clock = (6000 - 150) * 10;
+        EXPECT_GE(movesleft, 0);
+        EXPECT_GT(normalTime.searchTime, 0) << move;
+        EXPECT_LE(normalTime.searchTime, clock / 20 + 2000) << move;
+    }
+}
+
+TEST_F(TimeControl, OtherControlsOnlyStoreTheClock) {
+    timeFlags = TF_FIXED_TIME;
+    normalTime.searchTime = 5000;
+    timeReport(4321);
+    EXPECT_EQ(timeleft, 43210);
+    EXPECT_EQ(normalTime.searchTime, 5000);
+}
+
+TEST_F(TimeControl, OutOfTimeComparesWithTheStopTime) {
+    normalTime.stopTime = now() + 3600000;
+    outOfTime();
+    EXPECT_EQ(stopSearch, 0);
+    normalTime.stopTime = now() - 1;
+    outOfTime();
+    EXPECT_EQ(stopSearch, 11);
+    // A budget overdrawn before the clock's origin still stops the search.
+    stopSearch = 0;
+    normalTime.stopTime = -500000;
+    outOfTime();
+    EXPECT_EQ(stopSearch, 11);
+    // A ponder search has no clock of its own unless the time per move is fixed.
+    stopSearch = 0;
+    searchFlags = SF_PONDERING;
+    ponderTime.stopTime = now() - 1;
+    outOfTime();
+    EXPECT_EQ(stopSearch, 0);
+    timeFlags = TF_FIXED_TIME;
+    outOfTime();
+    EXPECT_EQ(stopSearch, 11);
+}
+
+TEST_F(TimeControl, ClockNeverRunsBackwards) {
+    int32_t last = now();
+    EXPECT_GE(last, 0);
+    for (int i = 0; i < 1000; i++) {
+        const int32_t t = now();
+        EXPECT_GE(t, last);
+        last = t;
+    }
+}
+
+} // namespace

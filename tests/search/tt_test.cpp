@@ -1,0 +1,233 @@
+// Transposition tables: what a probe answers and which record survives in which slot.
+#include "search/tt.h"
+
+#include "control/control.h"
+#include "support.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int16_t WIDE = 10001;
+
+// A node at `p` whose keys are chosen by the test, so that slot sharing is under control.
+void usePosition(int p, uint64_t key, uint64_t lock) {
+    ply = (int8_t)p;
+    hash[p] = key;
+    hashlock[p] = lock;
+    moveStack[p].stackFlags = 0;
+    moveStack[p].exactScored = 0;
+    moveStack[p].threatenedPiece = 0;
+    moveStack[p].hangingPiece = 0;
+}
+
+class TT : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ensureSetup();
+        searchFlags = 0;
+        clearHashTables();
+    }
+    void TearDown() override {
+        searchFlags = 0;
+        ply = 0;
+    }
+};
+
+TEST_F(TT, EmptyTableKnowsNothing) {
+    usePosition(0, 12345, 777);
+    moveStack[0].exactScored = 55;
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 0), -9900);
+    EXPECT_EQ(moveStack[0].exactScored, -9900);
+    EXPECT_EQ(scoreType, 2);
+    EXPECT_TRUE(searchFlags & SF_NEED_QUIESCE);
+    EXPECT_EQ(probeHashQS(-WIDE, WIDE), -9900);
+    EXPECT_EQ(probePVline(), -9900);
+    int8_t from, to, promote;
+    EXPECT_FALSE(lookupHashMove(from, to, promote));
+}
+
+TEST_F(TT, StoredMateGivesItsDraftAsDistance) {
+    usePosition(3, 4242, 99);
+    recordHashAB(9995, 0x10, 12, 28, 0, 0, 8); // exact, nominal depth 8 at ply 3: draft 5
+    moveStack[3].exactScored = 0;
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 8), 9995);
+    EXPECT_EQ(distanceToMate, 5);
+    EXPECT_TRUE(moveStack[3].stackFlags & ST_HASH_MOVE);
+    // A score that is no mate carries no distance.
+    usePosition(3, 4243, 100);
+    recordHashAB(250, 0, 12, 28, 0, 0, 8);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 8), 250);
+    EXPECT_EQ(distanceToMate, 0);
+}
+
+// A main-search entry answers only when it was searched deep enough for the node, but even
+// an unusable entry hands over what it knows of the position.
+TEST_F(TT, MainEntryNeedsEnoughDraft) {
+    usePosition(2, 5000, 31);
+    moveStack[2].threatenedPiece = 5;
+    moveStack[2].hangingPiece = 11;
+    moveStack[2].stackFlags = ST_KING_SAFETY | ST_HANG_FOUND;
+    moveStack[2].exactScored = 40;
+    recordHashAB(40, 0, 0, 0, 0, 0, 4); // draft 2
+    usePosition(2, 5000, 31);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 5), -9899); // needs draft 3
+    EXPECT_EQ(moveStack[2].exactScored, 40);
+    EXPECT_EQ(moveStack[2].threatenedPiece, 5);
+    EXPECT_EQ(moveStack[2].hangingPiece, 11);
+    EXPECT_EQ(moveStack[2].stackFlags & 0x0F, ST_KING_SAFETY | ST_HANG_FOUND);
+    EXPECT_EQ(scoreType, 0);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 4), 40);
+    // Only an exact static score at the horizon replaces the quiescence search.
+    EXPECT_FALSE(searchFlags & SF_NEED_QUIESCE);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 1, 4), 40);
+    EXPECT_TRUE(searchFlags & SF_NEED_QUIESCE);
+}
+
+// A quiescence entry is a horizon answer: the main search uses it only at remaining depth 0
+// and only when its static score is exact, never an estimate.
+TEST_F(TT, QuiescenceEntryAnswersOnlyAtTheHorizon) {
+    usePosition(4, 777777, 4);
+    recordHashExactQS(-30, 0, 0, 6);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 1, 6), -9899);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 6), -30);
+    EXPECT_FALSE(searchFlags & SF_NEED_QUIESCE);
+    EXPECT_EQ(probeHashQS(-WIDE, WIDE), -30);
+    usePosition(4, 777778, 5);
+    recordHashExactQS(-30, 0, 1, 6); // an estimated static score
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 6), -9899);
+    EXPECT_EQ(scoreType, 1);
+}
+
+// A bound keeps the position's static score (always usable later), not the search result.
+TEST_F(TT, BoundRecordsKeepTheStaticScore) {
+    usePosition(1, 8888, 8);
+    moveStack[1].exactScored = 35;
+    recordHashAB(200, 0, 0, 0, 2, 0, 3); // beta cutoff at 200
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 3), 35);
+    // Upper bound: the answer never goes past the caller's window.
+    usePosition(1, 8889, 9);
+    moveStack[1].exactScored = 35;
+    recordHashAB(-60, 0, 0, 0, 1, 0, 3);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 3), 35);
+    EXPECT_EQ(probeHashAB(-20, WIDE, 0, 3), 20);
+}
+
+TEST_F(TT, SecondPositionOfASlotGoesToTheCollisionTable) {
+    const uint64_t slot = 1234567;
+    usePosition(0, slot, 1);
+    recordHashAB(11, 0, 8, 16, 0, 0, 3);
+    usePosition(0, slot + STORE_SIZE, 2); // same primary and collision slot
+    recordHashAB(22, 0, 9, 17, 0, 0, 3);
+    usePosition(0, slot, 1);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 3), 11);
+    usePosition(0, slot + STORE_SIZE, 2);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 3), 22);
+    int8_t from, to, promote;
+    ASSERT_TRUE(lookupHashMove(from, to, promote));
+    EXPECT_EQ(from, 9);
+    EXPECT_EQ(to, 17);
+    // A third position replaces whatever the collision slot holds; the primary stays.
+    usePosition(0, slot + 2 * STORE_SIZE, 3);
+    recordHashAB(33, 0, 10, 18, 0, 0, 3);
+    usePosition(0, slot + STORE_SIZE, 2);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 3), -9900);
+    usePosition(0, slot + 2 * STORE_SIZE, 3);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 3), 33);
+    usePosition(0, slot, 1);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 3), 11);
+}
+
+// A shallower result for a position stored deeper refreshes only its score and best move,
+// and only when it brings a best move; a deeper result replaces the entry.
+TEST_F(TT, ShallowerResultRefreshesOnlyScoreAndMove) {
+    usePosition(0, 4444, 44);
+    recordHashAB(100, 0x01, 8, 16, 0, 0, 8);
+    usePosition(0, 4444, 44);
+    recordHashAB(50, 0x00, 9, 17, 0, 0, 5);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 8), 50); // still answers for depth 8
+    int8_t from, to, promote;
+    ASSERT_TRUE(lookupHashMove(from, to, promote));
+    EXPECT_EQ(from, 9);
+    EXPECT_EQ(to, 17);
+    recordHashAB(20, 0, 0, 0, 0, 0, 4); // no best move: nothing changes
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 8), 50);
+    ASSERT_TRUE(lookupHashMove(from, to, promote));
+    EXPECT_EQ(from, 9);
+    recordHashAB(70, 0, 10, 18, 0, 0, 9); // deeper: a new entry
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 9), 70);
+    // A position that repeated inside the tree may be replaced by a shallower result.
+    moveStack[0].stackFlags = ST_TREE_REPEAT;
+    recordHashAB(60, 0, 11, 19, 0, 0, 9);
+    moveStack[0].stackFlags = 0;
+    recordHashAB(-15, 0, 12, 20, 0, 0, 2);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 2), -15);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 9), -9899);
+}
+
+// A static score is stored over an entry of the position only when it is at least as deep.
+TEST_F(TT, ExactRecordKeepsADeeperEntry) {
+    usePosition(0, 3131, 31);
+    recordHashAB(90, 0, 8, 16, 0, 0, 6);
+    recordHashExactAB(-5, 0, 0, 2);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 6), 90);
+    recordHashExactAB(-5, 0, 0, 7);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 7), -5);
+}
+
+// Quiescence results never push out a main-search entry: they wait in the collision table.
+TEST_F(TT, QuiescenceLeavesMainEntriesInPlace) {
+    usePosition(5, 6060, 60);
+    recordHashAB(80, 0, 8, 16, 0, 0, 9);
+    recordHashQS(-45, 0, 0, 0, 0, 0, 9);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 9), 80);
+    EXPECT_EQ(probeHashQS(-WIDE, WIDE), -45);
+    EXPECT_FALSE(searchFlags & SF_NEED_QUIESCE);
+}
+
+// The null-move test keeps its positions apart from the game's.
+TEST_F(TT, NullMoveSearchUsesItsOwnTables) {
+    usePosition(2, 9191, 91);
+    searchFlags = SF_NULL_SEARCH;
+    recordHashAB(66, 0, 8, 16, 0, 0, 4);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 4), 66);
+    searchFlags = 0;
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 4), -9900);
+    int8_t from, to, promote;
+    EXPECT_FALSE(lookupHashMove(from, to, promote));
+    clearHashTables();
+    searchFlags = SF_NULL_SEARCH;
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 4), -9900);
+}
+
+// The promotion piece travels with the hash move (as piece - 2 in two bits).
+TEST_F(TT, HashMoveKeepsItsPromotion) {
+    usePosition(0, 2020, 20);
+    recordHashAB(300, 0x08, 12, 4 + (5 - 2) * 64, 0, 0, 3); // e7-e8=Q
+    int8_t from, to, promote;
+    ASSERT_TRUE(lookupHashMove(from, to, promote));
+    EXPECT_EQ(from, 12);
+    EXPECT_EQ(to, 4);
+    EXPECT_EQ(promote, QUEEN);
+    usePosition(0, 2021, 21);
+    recordHashAB(300, 0x08, 12, 4 + (4 - 2) * 64, 0, 0, 3); // e7-e8=R
+    ASSERT_TRUE(lookupHashMove(from, to, promote));
+    EXPECT_EQ(promote, ROOK);
+}
+
+// The principal-variation probe follows only exact entries with a best move.
+TEST_F(TT, PrincipalVariationProbeNeedsAnExactMove) {
+    usePosition(1, 1111, 11);
+    recordHashAB(25, 0, 8, 16, 0, 0, 3);
+    EXPECT_EQ(probePVline(), 25);
+    EXPECT_TRUE(moveStack[1].stackFlags & ST_HASH_MOVE);
+    usePosition(1, 1112, 12);
+    moveStack[1].exactScored = 7;
+    recordHashAB(25, 0, 8, 16, 2, 0, 3);
+    moveStack[1].exactScored = 0;
+    EXPECT_EQ(probePVline(), -9900);
+    EXPECT_EQ(moveStack[1].exactScored, 7); // the static score is still handed over
+    EXPECT_FALSE(moveStack[1].stackFlags & ST_HASH_MOVE);
+}
+
+} // namespace
