@@ -104,18 +104,13 @@ static void probeChild(childWork &w, int16_t alpha, int16_t beta, int16_t mate) 
     if (r == HASH_NO_ENTRY || r == HASH_UNUSABLE || w.needQuiesce)
         return;
     const int32_t raw = -r;
-    w.value = raw;
     w.e = r;
     w.decided = true;
-    if (raw > MATE_BOUND)
-        w.value = mate - distanceToMate;
-    else if (raw < -MATE_BOUND)
-        w.value = -mate + distanceToMate;
+    bool nearer = false;
+    w.value = rebaseMateAnswer(raw, mate, nearer);
     if (w.value != raw) {
         moveStack[ply].exactScored = clampScore(-w.value);
-        const int32_t absNew = w.value < 0 ? -w.value : w.value;
-        const int32_t absRaw = raw < 0 ? -raw : raw;
-        w.record = absNew < absRaw;
+        w.record = nearer;
     }
     if (w.onPV && w.depth == 0 && ply < PVdeep && (moveStack[ply].stackFlags & ST_HASH_MOVE)) {
         w.value = -PVmoveLine((int16_t)-beta, (int16_t)-alpha);

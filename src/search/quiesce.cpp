@@ -110,18 +110,12 @@ static void probeChild(qsChild &w, int16_t alpha, int16_t beta, int16_t mate) {
     if (r == HASH_NO_ENTRY || (searchFlags & SF_NEED_QUIESCE))
         return;
     const int32_t raw = -r;
-    w.value = raw;
     w.e = r;
     w.decided = true;
-    if (raw > MATE_BOUND)
-        w.value = mate - distanceToMate;
-    else if (raw < -MATE_BOUND)
-        w.value = -mate + distanceToMate;
-    if (w.value != raw) {
-        const int32_t absNew = w.value < 0 ? -w.value : w.value;
-        const int32_t absRaw = raw < 0 ? -raw : raw;
-        w.record = absNew < absRaw;
-    }
+    bool nearer = false;
+    w.value = rebaseMateAnswer(raw, mate, nearer);
+    if (w.value != raw)
+        w.record = nearer;
 }
 
 // Step 6. Cheap cut-offs on the cached or estimated static score of the child.

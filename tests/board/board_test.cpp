@@ -1,0 +1,50 @@
+// Bit utilities at their edges and the saturating arithmetic on attacker-set indexes.
+#include "board/board.h"
+#include "board/setup.h"
+
+#include <gtest/gtest.h>
+
+TEST(BitUtilities, HighestAndLowestSquareAtTheWordHalves) {
+    const uint64_t b3and40 = (1ULL << 3) | (1ULL << 40);
+    EXPECT_EQ(msb(b3and40), 40);
+    EXPECT_EQ(lsb(b3and40), 3);
+    EXPECT_EQ(msb(1ULL << 31), 31);
+    EXPECT_EQ(msb(1ULL << 32), 32);
+    EXPECT_EQ(lsb(1ULL << 32), 32);
+    EXPECT_EQ(lsb(1ULL << 63), 63);
+    EXPECT_EQ(msb(~0ULL), 63);
+    EXPECT_EQ(lsb(~0ULL), 0);
+    EXPECT_EQ(msb(1), 0);
+}
+
+TEST(BitUtilities, DefendersCountsOnlyTheElevenSetBits) {
+    EXPECT_EQ(defenders(0x7FF), 11);
+    EXPECT_EQ(defenders(0x800), 0);
+    EXPECT_EQ(defenders(0xFFFFF801), 1);
+    EXPECT_EQ(defenders(0), 0);
+}
+
+TEST(SetIndexes, GroupsSaturateAndNeverLeaveTheTable) {
+    const int queen = 2, rook = 8, minor = 24, pawn = 96;
+    // A third rook or pawn stays at two; a fourth minor piece stays at three.
+    EXPECT_EQ(seeIndexAdd(2 * rook, rook), 2 * rook);
+    EXPECT_EQ(seeIndexAdd(2 * pawn, pawn), 2 * pawn);
+    EXPECT_EQ(seeIndexAdd(3 * minor, minor), 3 * minor);
+    // A full group does not carry into its neighbour (3 minors + 1 is not a pawn).
+    EXPECT_EQ(seeIndexAdd(3 * minor + 1, minor + queen), 3 * minor + queen + 1);
+    int all = 0;
+    for (int i = 0; i < 20; i++)
+        all = seeIndexAdd(all, 1 + queen + rook + minor + pawn);
+    EXPECT_EQ(all, SEE_SETS - 1);
+    // Subtraction floors each group at zero instead of borrowing from the next.
+    EXPECT_EQ(seeIndexSub(pawn, minor), pawn);
+    EXPECT_EQ(seeIndexSub(pawn + minor, minor), pawn);
+    EXPECT_EQ(seeIndexSub(0, pawn), 0);
+    for (int a = 0; a < SEE_SETS; a += 7)
+        for (int b = 0; b < SEE_SETS; b += 11) {
+            EXPECT_GE(seeIndexAdd(a, b), 0);
+            EXPECT_LT(seeIndexAdd(a, b), SEE_SETS);
+            EXPECT_GE(seeIndexSub(a, b), 0);
+            EXPECT_LE(seeIndexSub(a, b), a);
+        }
+}
