@@ -42,29 +42,41 @@ static void appendHistline(const move_list &m) {
         histline[histcount++] = promotionByte(m.promote);
 }
 
+// Mailbox edits of the game board.
+static void putOnSquare(tag_sq &sq, int s, int piece, int colour) {
+    sq.insq[s] = (int8_t)piece;
+    sq.colsq[s] = (int8_t)colour;
+}
+static void clearSquare(tag_sq &sq, int s) { putOnSquare(sq, s, EMPTY, NOCOLOUR); }
+
+// Home and destination of the rook that castles with the king move m (h1-f1, a1-d1 and
+// the same on rank 8).
+static void castlingRook(const move_list &m, int &home, int &after) {
+    const bool isShort = (m.type & MT_CASTLE_SHORT) != 0;
+    home = isShort ? m.to + 1 : m.to - 2;
+    after = isShort ? m.to - 1 : m.to + 1;
+}
+
+// Square of the pawn taken en passant by the mover's pawn landing on `to`.
+static int enPassantVictim(const move_list &m, int mover) {
+    return mover == WHITE ? m.to + 8 : m.to - 8;
+}
+
 // Moves the pieces of m on the ply-0 mailbox (the mover is the side to move).
 static void editMailbox(const move_list &m) {
     tag_sq &sq = squares[0];
     const int mover = sq.colsq[m.from];
     ASSERT(mover == WHITE || mover == BLACK);
-    sq.insq[m.to] = (m.type & MT_PROMOTION) ? m.promote : sq.insq[m.from];
-    sq.colsq[m.to] = (int8_t)mover;
-    sq.insq[m.from] = EMPTY;
-    sq.colsq[m.from] = NOCOLOUR;
+    putOnSquare(sq, m.to, (m.type & MT_PROMOTION) ? m.promote : sq.insq[m.from], mover);
+    clearSquare(sq, m.from);
     if (m.type & (MT_CASTLE_SHORT | MT_CASTLE_LONG)) {
-        const bool isShort = (m.type & MT_CASTLE_SHORT) != 0;
-        const int rookFrom = isShort ? m.to + 1 : m.to - 2;
-        const int rookTo = isShort ? m.to - 1 : m.to + 1;
-        sq.insq[rookTo] = ROOK;
-        sq.colsq[rookTo] = (int8_t)mover;
-        sq.insq[rookFrom] = EMPTY;
-        sq.colsq[rookFrom] = NOCOLOUR;
+        int home, after;
+        castlingRook(m, home, after);
+        putOnSquare(sq, after, ROOK, mover);
+        clearSquare(sq, home);
     }
-    if (m.type & MT_EN_PASSANT) {
-        const int capSq = mover == WHITE ? m.to + 8 : m.to - 8;
-        sq.insq[capSq] = EMPTY;
-        sq.colsq[capSq] = NOCOLOUR;
-    }
+    if (m.type & MT_EN_PASSANT)
+        clearSquare(sq, enPassantVictim(m, mover));
 }
 
 // Loads the position of a record entry into ply 0 (all but the mailbox).
@@ -136,31 +148,22 @@ void takeback() {
     // The mover of m is the side not to move now.
     const int toMove = whiteToMove() ? WHITE : BLACK, mover = toMove ^ 1;
     tag_sq &sq = squares[0];
-    sq.insq[m.from] =
-        (m.type & MT_PROMOTION) ? (int8_t)(mover == WHITE ? WPAWN : BPAWN) : sq.insq[m.to];
-    sq.colsq[m.from] = (int8_t)mover;
+    putOnSquare(sq, m.from,
+                (m.type & MT_PROMOTION) ? (mover == WHITE ? WPAWN : BPAWN) : sq.insq[m.to], mover);
     if ((m.type & MT_CAPTURE) && !(m.type & MT_EN_PASSANT)) {
         ASSERT(m.captured < KING);
-        sq.insq[m.to] = m.captured;
-        sq.colsq[m.to] = (int8_t)toMove;
+        putOnSquare(sq, m.to, m.captured, toMove);
     } else {
-        sq.insq[m.to] = EMPTY;
-        sq.colsq[m.to] = NOCOLOUR;
+        clearSquare(sq, m.to);
     }
     if (m.type & (MT_CASTLE_SHORT | MT_CASTLE_LONG)) {
-        const bool isShort = (m.type & MT_CASTLE_SHORT) != 0;
-        const int rookHome = isShort ? m.to + 1 : m.to - 2;
-        const int rookNow = isShort ? m.to - 1 : m.to + 1;
-        sq.insq[rookHome] = ROOK;
-        sq.colsq[rookHome] = (int8_t)mover;
-        sq.insq[rookNow] = EMPTY;
-        sq.colsq[rookNow] = NOCOLOUR;
+        int home, after;
+        castlingRook(m, home, after);
+        putOnSquare(sq, home, ROOK, mover);
+        clearSquare(sq, after);
     }
-    if (m.type & MT_EN_PASSANT) {
-        const int capSq = mover == WHITE ? m.to + 8 : m.to - 8;
-        sq.insq[capSq] = (int8_t)(toMove == WHITE ? WPAWN : BPAWN);
-        sq.colsq[capSq] = (int8_t)toMove;
-    }
+    if (m.type & MT_EN_PASSANT)
+        putOnSquare(sq, enPassantVictim(m, mover), toMove == WHITE ? WPAWN : BPAWN, toMove);
 
     allmoves--;
     const game_hist &now = history[recordIndex(allmoves)];
