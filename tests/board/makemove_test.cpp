@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 
 namespace {
@@ -20,24 +21,9 @@ int squareOf(const char *t) { return (t[0] - 'a') + 8 * ('8' - t[1]); }
 int findMove(const char *text) {
     SEE();
     movgen(0, 0);
+    static const char kinds[] = "nbrq";
     const int from = squareOf(text), to = squareOf(text + 2);
-    int promote = 0;
-    switch (text[4]) {
-    case 'n':
-        promote = KNIGHT;
-        break;
-    case 'b':
-        promote = BISHOP;
-        break;
-    case 'r':
-        promote = ROOK;
-        break;
-    case 'q':
-        promote = QUEEN;
-        break;
-    default:
-        break;
-    }
+    const int promote = text[4] ? KNIGHT + (int)(std::strchr(kinds, text[4]) - kinds) : 0;
     for (int i = 0; i < mvstore[ply + 1]; i++) {
         const move_list &m = searchData[ply][i];
         if (m.from == from && m.to == to && m.promote == promote)
@@ -56,21 +42,32 @@ void push(const char *text) {
     ASSERT_TRUE(verifyPosition("makemove_test push", ply)) << text;
 }
 
-void pop() {
-    ply--;
-    gameFlags ^= GF_WHITE_TO_MOVE;
+// Takes back `n` search-stack moves, or all of them.
+void pop(int n = MAX_PLY) {
+    for (; n > 0 && ply > 0; n--) {
+        ply--;
+        gameFlags ^= GF_WHITE_TO_MOVE;
+    }
 }
 
-// Plays a move on the game board as the move parser does: every root move is made first so
-// that the cache is filled, then the chosen one is played.
+// Plays root move i of the list just generated on the game board as the move parser does:
+// every root move is made first so that the cache is filled, then the chosen one is played.
+// The hand-edited board must agree with the one the move maker built.
+void playIndex(int i) {
+    for (int k = 0; k < mvstore[1]; k++)
+        mvstack(&searchData[0][k], (int16_t)k);
+    mvstack(&searchData[0][i], (int16_t)i);
+    const tag_sq after = squares[1];
+    makeOppMove(searchData[0][i], (int16_t)i);
+    ASSERT_TRUE(verifyPosition("makemove_test play", 0));
+    ASSERT_EQ(0, std::memcmp(&after, &squares[0], sizeof after));
+}
+
 void play(const char *text) {
     ASSERT_EQ(ply, 0);
     const int i = findMove(text);
     ASSERT_GE(i, 0) << text;
-    for (int k = 0; k < mvstore[1]; k++)
-        mvstack(&searchData[0][k], (int16_t)k);
-    makeOppMove(searchData[0][i], (int16_t)i);
-    ASSERT_TRUE(verifyPosition("makemove_test play", 0)) << text;
+    playIndex(i);
 }
 
 // Everything a take-back must restore at ply 0.
@@ -78,41 +75,24 @@ struct snapshot {
     bboard b;
     tag_sq sq;
     trak t;
-    move_tag st;
-    uint64_t keys[4];
-    int32_t le[2];
-    int32_t moves, histcount;
-    uint8_t side, inCheck;
+    std::array<int64_t, 14> values;
 };
 
 snapshot take() {
+    const move_tag &st = moveStack[0];
     return {boards[0],
             squares[0],
             tracker[0],
-            moveStack[0],
-            {hash[0], hashlock[0], pnhash[0], pnlock[0]},
-            {LEwh[0], LEbl[0]},
-            allmoves,
-            histcount,
-            (uint8_t)(gameFlags & GF_WHITE_TO_MOVE),
-            (uint8_t)(depthFlags[0] & DPF_IN_CHECK)};
+            {(int64_t)hash[0], (int64_t)hashlock[0], (int64_t)pnhash[0], (int64_t)pnlock[0],
+             LEwh[0], LEbl[0], st.castleRights, st.enPassant, st.fiftyMove, st.materialCount,
+             allmoves, histcount, gameFlags & GF_WHITE_TO_MOVE, depthFlags[0] & DPF_IN_CHECK}};
 }
 
 void expectSame(const snapshot &a, const snapshot &b) {
     EXPECT_EQ(0, std::memcmp(&a.b, &b.b, sizeof a.b));
     EXPECT_EQ(0, std::memcmp(&a.sq, &b.sq, sizeof a.sq));
     EXPECT_EQ(0, std::memcmp(&a.t, &b.t, sizeof a.t));
-    EXPECT_EQ(0, std::memcmp(a.keys, b.keys, sizeof a.keys));
-    EXPECT_EQ(a.le[0], b.le[0]);
-    EXPECT_EQ(a.le[1], b.le[1]);
-    EXPECT_EQ(a.st.castleRights, b.st.castleRights);
-    EXPECT_EQ(a.st.enPassant, b.st.enPassant);
-    EXPECT_EQ(a.st.fiftyMove, b.st.fiftyMove);
-    EXPECT_EQ(a.st.materialCount, b.st.materialCount);
-    EXPECT_EQ(a.moves, b.moves);
-    EXPECT_EQ(a.histcount, b.histcount);
-    EXPECT_EQ(a.side, b.side);
-    EXPECT_EQ(a.inCheck, b.inCheck);
+    EXPECT_EQ(a.values, b.values); // keys, running sums, state, counters, side, check
 }
 
 // Deterministic generator for the random games (its own, not the engine's).
@@ -127,34 +107,26 @@ uint32_t nextRandom() {
 TEST(MakeMoveDoublePush, NoEnemyPawnBesideMeansNoEnPassant) {
     ensureSetup();
     const int i = findMove("e2e4");
-    ASSERT_GE(i, 0);
     ASSERT_TRUE(searchData[0][i].type & MT_DOUBLE_PUSH);
-    mvstack(&searchData[0][i], (int16_t)i);
+    push("e2e4"); // verifies the keys: those of the placement and side alone
     EXPECT_EQ(moveStack[1].enPassant, NO_SQUARE);
-    EXPECT_FALSE(searchData[0][i].type & MT_DOUBLE_PUSH);
-    // The key is the one of the placement and side alone.
-    EXPECT_EQ(hash[1], keysOf(1, false).hash);
-    EXPECT_EQ(hashlock[1], keysOf(1, false).hashlock);
+    EXPECT_FALSE(searchData[0][i].type & MT_DOUBLE_PUSH); // the mark is dropped
     EXPECT_EQ(pnhash[1], pnhash[0] ^ hash_piece[WHITE][WPAWN][52] ^ hash_piece[WHITE][WPAWN][36]);
+    pop();
 }
 
 TEST(MakeMoveDoublePush, EnemyPawnBesideSetsEnPassantAndKey) {
     ASSERT_TRUE(setupFEN("rnbqkbnr/ppp1pppp/8/8/3p4/8/PPPPPPPP/RNBQKBNR w KQkq - 0 3"));
     const int i = findMove("e2e4");
-    ASSERT_GE(i, 0);
-    mvstack(&searchData[0][i], (int16_t)i);
-    EXPECT_EQ(moveStack[1].enPassant, 44);
+    push("e2e4"); // verifies the key, which includes hashep of e3
     EXPECT_TRUE(searchData[0][i].type & MT_DOUBLE_PUSH);
-    ply = 1;
-    gameFlags ^= GF_WHITE_TO_MOVE;
-    EXPECT_TRUE(verifyPosition("ep key", 1)); // recomputes the key with hashep of e3
+    EXPECT_EQ(moveStack[1].enPassant, 44);
     moveStack[1].enPassant = NO_SQUARE;
     EXPECT_EQ(hash[1] ^ hashep[44], keysOf(1, false).hash);
     moveStack[1].enPassant = 44;
     // The chance lasts one move: any Black reply removes the square and its key.
     push("g8f6");
     EXPECT_EQ(moveStack[2].enPassant, NO_SQUARE);
-    pop();
     pop();
 }
 
@@ -165,18 +137,14 @@ TEST(MakeMoveCapture, EnPassantRemovesThePawnEverywhere) {
     const int blackSlot = 3; // the d-pawn keeps the slot of its file
     ASSERT_EQ(tracker[1].blackPawn[blackSlot], 27);
     push("e5d6");
+    // push() has checked that mailbox, bitboards, lists and keys agree.
     EXPECT_EQ(squares[2].insq[27], EMPTY);
-    EXPECT_EQ(squares[2].colsq[27], NOCOLOUR);
-    EXPECT_EQ(boards[2].blpawns, 0u);
-    EXPECT_FALSE(boards[2].allpieces & (1ULL << 27));
     EXPECT_EQ(tracker[2].blackPawn[blackSlot], 27 - 64);
     EXPECT_EQ(moveStack[2].captureSquare, 19);
     EXPECT_EQ(moveStack[2].capturedPiece, BPAWN);
     EXPECT_EQ(moveStack[2].fiftyMove, 0);
     EXPECT_EQ(moveStack[2].materialCount, moveStack[1].materialCount - 100);
-    EXPECT_EQ(pnhash[2], keysOf(2, false).pnhash);
     EXPECT_TRUE(moveStack[2].stackFlags & ST_IRREVERSIBLE);
-    pop();
     pop();
 }
 
@@ -184,29 +152,22 @@ TEST(MakeMoveCastling, RookFollowsTheKingInEveryStructure) {
     ASSERT_TRUE(setupFEN("r3k2r/pppppppp/8/8/8/8/PPPPPPPP/R3K2R w KQkq - 0 1"));
     push("e1g1");
     EXPECT_EQ(squares[1].insq[61], ROOK);
-    EXPECT_EQ(squares[1].colsq[61], WHITE);
-    EXPECT_EQ(squares[1].insq[63], EMPTY);
-    EXPECT_EQ(boards[1].whrooks, (1ULL << 56) | (1ULL << 61));
     EXPECT_EQ(tracker[1].whiteRook[1], 61);
     EXPECT_EQ(tracker[1].whiteKing, 62);
     EXPECT_EQ(moveStack[1].castleRights, CR_WHITE_CASTLED | CR_BLACK_SHORT | CR_BLACK_LONG);
     EXPECT_EQ(pieceStatus.whiteHasCastled, 1);
     push("e8c8");
     EXPECT_EQ(squares[2].insq[3], ROOK);
-    EXPECT_EQ(squares[2].colsq[3], BLACK);
-    EXPECT_EQ(squares[2].insq[0], EMPTY);
     EXPECT_EQ(tracker[2].blackRook[0], 3);
     EXPECT_EQ(tracker[2].blackKing, 2);
     EXPECT_EQ(moveStack[2].castleRights & 0x0F, 0);
     EXPECT_TRUE(moveStack[2].castleRights & CR_BLACK_CASTLED);
-    pop();
+    pop(1);
     // A later rook move applies the castling mask and so clears the has-castled mark.
     push("a7a6");
     EXPECT_TRUE(moveStack[2].castleRights & CR_WHITE_CASTLED);
     push("f1e1");
     EXPECT_FALSE(moveStack[3].castleRights & CR_WHITE_CASTLED);
-    pop();
-    pop();
     pop();
 }
 
@@ -226,19 +187,17 @@ TEST(MakeMovePromotion, NewPieceTakesFirstUnusedSlot) {
     EXPECT_EQ(tracker[1].whiteQueen[0], 41);
     EXPECT_EQ(tracker[1].whiteQueen[1], 0);
     EXPECT_EQ(tracker[1].whitePawn[0], 0 - 64);
-    EXPECT_EQ(squares[1].insq[0], QUEEN);
-    EXPECT_EQ(moveStack[1].newPassedPawn, 575);
-    // The count follows the board: a queen arrives, a pawn leaves.
-    EXPECT_EQ(moveStack[1].materialCount, before + 900 - 100);
+    EXPECT_EQ(moveStack[1].materialCount, before + 900 - 100); // a queen arrives, a pawn leaves
     pop();
     push("a7a8n");
     EXPECT_EQ(tracker[1].whiteKnight[0], 0);
-    EXPECT_EQ(moveStack[1].materialCount, before + 310 - 100);
-    EXPECT_EQ(moveStack[1].newPassedPawn, 0);
     pop();
-    push("a7a8r");
-    EXPECT_EQ(moveStack[1].newPassedPawn, 185);
-    pop();
+    // The promotion bonus by piece.
+    for (const auto &[move, bonus] : {std::pair{"a7a8q", 575}, {"a7a8n", 0}, {"a7a8r", 185}}) {
+        push(move);
+        EXPECT_EQ(moveStack[1].newPassedPawn, bonus) << move;
+        pop();
+    }
 }
 
 TEST(MakeMovePromotion, PromotedPiecesBeyondTheSetUpLimits) {
@@ -257,10 +216,6 @@ TEST(MakeMovePromotion, PromotedPiecesBeyondTheSetUpLimits) {
     push("a8b6");
     EXPECT_EQ(tracker[5].whiteKnight[3], 17);
     pop();
-    pop();
-    pop();
-    pop();
-    pop();
 }
 
 TEST(MakeMoveRepetition, ThirdOccurrenceInTheSearchCountsThree) {
@@ -275,16 +230,13 @@ TEST(MakeMoveRepetition, ThirdOccurrenceInTheSearchCountsThree) {
         EXPECT_EQ(moveStack[ply].repetitions, expected[i]) << i;
         EXPECT_EQ(expected[i] > 1, (moveStack[ply].stackFlags & ST_TREE_REPEAT) != 0) << i;
     }
-    while (ply > 0)
-        pop();
+    pop();
 }
 
 TEST(MakeMoveRepetition, GameOccurrencesAreNotTreeRepeats) {
     ensureSetup();
-    play("g1f3");
-    play("g8f6");
-    play("f3g1");
-    play("f6g8");
+    for (const char *m : {"g1f3", "g8f6", "f3g1", "f6g8"})
+        play(m);
     EXPECT_EQ(drawSearch[recordIndex(allmoves)].drawCount, 1);
     push("g1f3");
     EXPECT_EQ(moveStack[1].repetitions, 2);
@@ -296,45 +248,23 @@ TEST(MakeMoveRepetition, IrreversibleMoveBreaksTheChain) {
     // Castling rights are not in the key: the rook's round trip restores the key of an
     // earlier position, but a lost right is as final as a pawn move.
     ASSERT_TRUE(setupFEN("4k3/8/8/8/8/8/8/1N2K2R w K - 0 1"));
-    push("b1c3");
-    push("e8d8");
-    push("c3b1");
-    push("d8e8");
+    for (const char *m : {"b1c3", "e8d8", "c3b1", "d8e8"})
+        push(m);
     const uint64_t key = hash[ply];
     push("h1h2");
     EXPECT_TRUE(moveStack[ply].stackFlags & ST_IRREVERSIBLE);
     EXPECT_EQ(moveStack[ply].repetitions, 1);
-    push("e8d8");
-    push("h2h1");
-    push("d8e8");
+    for (const char *m : {"e8d8", "h2h1", "d8e8"})
+        push(m);
     ASSERT_EQ(hash[ply], key);
     EXPECT_EQ(moveStack[ply].repetitions, 1);
     // A pawn move likewise starts afresh.
-    while (ply > 0)
-        pop();
+    pop();
     ASSERT_TRUE(setupFEN("4k3/4p3/8/8/8/8/8/4K3 b - - 0 1"));
     push("e7e6");
     EXPECT_EQ(drawSearch[recordIndex(allmoves) + 1].pawnOrCapture, 1);
     EXPECT_EQ(moveStack[1].repetitions, 1);
     pop();
-}
-
-TEST(MakeMoveGame, TakebackOfCaptureRestoresThePiece) {
-    ASSERT_TRUE(setupFEN("4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1"));
-    const snapshot before = take();
-    play("e4d5");
-    EXPECT_EQ(squares[0].insq[27], WPAWN);
-    EXPECT_EQ(moveStack[0].capturedPiece, BPAWN);
-    takeback();
-    EXPECT_EQ(squares[0].insq[27], BPAWN);
-    EXPECT_EQ(squares[0].colsq[27], BLACK);
-    EXPECT_EQ(squares[0].insq[36], WPAWN);
-    EXPECT_TRUE(verifyPosition("takeback", 0));
-    expectSame(before, take());
-    EXPECT_TRUE(gameFlags & GF_IN_BOOK);
-    // Nothing before the set-up position.
-    takeback();
-    expectSame(before, take());
 }
 
 TEST(MakeMoveGame, SpecialMovesTakenBack) {
@@ -353,6 +283,10 @@ TEST(MakeMoveGame, SpecialMovesTakenBack) {
         ASSERT_TRUE(verifyPosition("special takeback", 0)) << line[i];
         expectSame(states[i], take());
     }
+    EXPECT_TRUE(gameFlags & GF_IN_BOOK);
+    // Nothing before the set-up position.
+    takeback();
+    expectSame(states[0], take());
 }
 
 TEST(MakeMoveGame, RandomGamesMakeAndTakeBack) {
@@ -379,22 +313,9 @@ TEST(MakeMoveGame, RandomGamesMakeAndTakeBack) {
                 }
                 continue;
             }
-            const int i = (int)(nextRandom() % (uint32_t)count);
-            for (int k = 0; k < count; k++) {
-                mvstack(&searchData[0][k], (int16_t)k);
-                ply = 1;
-                gameFlags ^= GF_WHITE_TO_MOVE;
-                ASSERT_TRUE(verifyPosition("random root move", 1));
-                ply = 0;
-                gameFlags ^= GF_WHITE_TO_MOVE;
-            }
-            const move_list chosen = searchData[0][i];
-            mvstack(&searchData[0][i], (int16_t)i);
-            const tag_sq after = squares[1];
-            makeOppMove(chosen, (int16_t)i);
-            ASSERT_TRUE(verifyPosition("random game move", 0));
-            // The hand-edited board must agree with the one the move maker built.
-            ASSERT_EQ(0, std::memcmp(&after, &squares[0], sizeof after));
+            playIndex((int)(nextRandom() % (uint32_t)count));
+            if (HasFatalFailure())
+                return;
             states[++n] = take();
         }
         while (n > 0) {
@@ -426,8 +347,7 @@ TEST(MakeMoveGame, LongGameCompactsTheRecord) {
     // A search from here writes repetition entries at its deepest plies.
     for (int i = 0; i < MAX_PLY - 1; i++)
         push(cycle[(total + i) % 4]);
-    while (ply > 0)
-        pop();
+    pop();
     int undone = 0;
     while (allmoves > moveStart) {
         takeback();
@@ -447,8 +367,7 @@ TEST(MakeMoveGame, HighMoveNumberFromFen) {
     EXPECT_EQ(moveStart, 999);
     EXPECT_EQ(recordIndex(allmoves), 0);
     const snapshot start = take();
-    const char *line[] = {"e2e4", "e8d7", "e4e5", "d7e6", "e1d2"};
-    for (const char *m : line)
+    for (const char *m : {"e2e4", "e8d7", "e4e5", "d7e6", "e1d2"})
         play(m);
     EXPECT_EQ(allmoves, 1004);
     EXPECT_EQ(recordIndex(allmoves), 5);

@@ -9,6 +9,7 @@
 #include "movegen/movegen.h"
 #include "support.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <initializer_list>
@@ -17,7 +18,8 @@
 inline int8_t sqOf(const char *name) { return (int8_t)(8 * ('8' - name[1]) + (name[0] - 'a')); }
 
 // Sets up `placement` (FEN field 1) at ply 0 with the side to move, the en passant target
-// (or nullptr) and the in-check flag, then runs the attack analysis.
+// (or nullptr) and the in-check flag, no castling, then runs the attack analysis. Unlike the
+// FEN reader it accepts any placement (more pieces than a game allows, no legal move).
 inline void buildPosition(const char *placement, bool whiteToMove, const char *ep = nullptr,
                           bool inCheck = false) {
     ensureSetup();
@@ -46,44 +48,21 @@ inline void buildPosition(const char *placement, bool whiteToMove, const char *e
             continue;
         }
         const int c = std::isupper((unsigned char)*p) ? WHITE : BLACK;
-        int piece = KING;
-        switch (std::tolower((unsigned char)*p)) {
-        case 'p':
-            piece = c == WHITE ? WPAWN : BPAWN;
-            break;
-        case 'n':
-            piece = KNIGHT;
-            break;
-        case 'b':
-            piece = BISHOP;
-            break;
-        case 'r':
-            piece = ROOK;
-            break;
-        case 'q':
-            piece = QUEEN;
-            break;
-        default:
-            break;
-        }
+        // "pnbrqk" follows the piece codes from KNIGHT on; a pawn's code is its colour's.
+        static const char kinds[] = "pnbrqk";
+        const int kind = (int)(std::strchr(kinds, std::tolower((unsigned char)*p)) - kinds);
+        const int piece = kind == 0 ? (c == WHITE ? WPAWN : BPAWN) : KNIGHT + kind - 1;
         sq.insq[s] = (int8_t)piece;
         sq.colsq[s] = (int8_t)c;
         int8_t *slots = slotsOf(t, c, piece);
-        for (int i = 0; i < slotCount(piece); i++) {
-            if (slots[i] == SLOT_UNUSED) {
-                slots[i] = (int8_t)s;
-                break;
-            }
-        }
-        s++;
+        *std::find(slots, slots + slotCount(piece), SLOT_UNUSED) = (int8_t)s++;
     }
     boards[0] = bitboardsOf(sq);
     moveStack[0].enPassant = ep ? sqOf(ep) : NO_SQUARE;
+    moveStack[0].castleRights = 0;
     depthFlags[0] = inCheck ? DPF_IN_CHECK : 0;
-    if (whiteToMove)
-        gameFlags |= GF_WHITE_TO_MOVE;
-    else
-        gameFlags &= (uint8_t)~GF_WHITE_TO_MOVE;
+    gameFlags = whiteToMove ? (uint8_t)(gameFlags | GF_WHITE_TO_MOVE)
+                            : (uint8_t)(gameFlags & ~GF_WHITE_TO_MOVE);
     SEE();
 }
 

@@ -47,17 +47,15 @@ TEST(RaysScan, AttackSetsFollowOccupancyAndFilters) {
 TEST(RaysPin, ShieldAndPinAlongKingLines) {
     // A White bishop on b5 shields the queen on a4 from the Black king on e8.
     buildPosition("4k3/8/8/1B6/Q7/8/8/4K3", true);
-    uint64_t lines = piece_scan('Q', 'W', sqOf("e8"));
+    const uint64_t lines = piece_scan('Q', 'W', sqOf("e8"));
     EXPECT_EQ(verifyPin(lines, sqOf("e8"), sqOf("b5")), direct[sqOf("e8")][sqOf("b5")]);
     EXPECT_EQ(hiddenSquare, sqOf("a4"));
     // A square outside the offered set is never a pin.
     EXPECT_EQ(verifyPin(0, sqOf("e8"), sqOf("b5")), -1);
     EXPECT_EQ(hiddenSquare, NO_SQUARE);
-
     // With a Black piece behind the bishop nothing is shielded.
     buildPosition("4k3/8/8/1B6/q7/8/8/4K3", true);
-    lines = piece_scan('Q', 'W', sqOf("e8"));
-    EXPECT_EQ(verifyPin(lines, sqOf("e8"), sqOf("b5")), -1);
+    EXPECT_EQ(verifyPin(piece_scan('Q', 'W', sqOf("e8")), sqOf("e8"), sqOf("b5")), -1);
     EXPECT_EQ(hiddenSquare, NO_SQUARE);
 
     // A rook behind a piece on a diagonal pins nothing; a rook on the file does.
@@ -73,60 +71,54 @@ TEST(RaysPin, ShieldAndPinAlongKingLines) {
 }
 
 TEST(RaysCheckSquares, AnswersToOneCheckNoneToTwo) {
+    // The answers to the checks of `enemy` against the king on k.
+    auto answers = [](const char *king, int enemy) {
+        const int8_t k = sqOf(king);
+        return verifyChSq(enemyOnLines(k, enemy), freeOnLines(k, enemy), k);
+    };
     // Bishop check from b4: capture on b4 or block on c3 or d2.
     buildPosition("4k3/8/8/8/1b6/8/8/4K3", true);
-    int8_t k = sqOf("e1");
-    EXPECT_EQ(verifyChSq(enemyOnLines(k, BLACK), freeOnLines(k, BLACK), k),
-              setOf({"b4", "c3", "d2"}));
+    EXPECT_EQ(answers("e1", BLACK), setOf({"b4", "c3", "d2"}));
     // Knight and rook at once: only the king can answer.
     buildPosition("4k3/8/3N4/8/8/8/8/4RK2", false);
-    k = sqOf("e8");
-    EXPECT_EQ(verifyChSq(enemyOnLines(k, WHITE), freeOnLines(k, WHITE), k), 0u);
+    EXPECT_EQ(answers("e8", WHITE), 0u);
     // A pawn check is answered on the pawn's square only, a knight check on the knight's.
     buildPosition("4k3/8/8/3p4/4K3/8/8/8", true);
-    k = sqOf("e4");
-    EXPECT_EQ(verifyChSq(enemyOnLines(k, BLACK), freeOnLines(k, BLACK), k), setOf({"d5"}));
+    EXPECT_EQ(answers("e4", BLACK), setOf({"d5"}));
     buildPosition("4k3/8/8/8/4K3/8/3n4/8", true);
-    EXPECT_EQ(verifyChSq(enemyOnLines(k, BLACK), freeOnLines(k, BLACK), k), setOf({"d2"}));
+    EXPECT_EQ(answers("e4", BLACK), setOf({"d2"}));
     // A pawn and a queen checking together leave nothing.
     buildPosition("4k3/8/8/3p4/4K3/8/8/4q3", true);
-    EXPECT_EQ(verifyChSq(enemyOnLines(k, BLACK), freeOnLines(k, BLACK), k), 0u);
+    EXPECT_EQ(answers("e4", BLACK), 0u);
 }
 
 TEST(RaysPromotion, CheckByThePromotedPiece) {
+    // The checking direction of the piece a pawn promotes to, against the king on `king`.
+    auto prom = [](const char *king, const char *move, int piece) {
+        const int8_t k = sqOf(king);
+        return verifyProm(piece_scan('Q', '0', k), k, sqOf(move), sqOf(move + 2), piece);
+    };
     // e7-e8=N with the Black king on f6: a knight check.
     buildPosition("8/4P3/5k2/8/8/8/8/K7", true);
-    int8_t k = sqOf("f6");
-    uint64_t lines = piece_scan('Q', '0', k);
-    EXPECT_EQ(verifyProm(lines, k, sqOf("e7"), sqOf("e8"), KNIGHT), 9);
-    EXPECT_EQ(verifyProm(lines, k, sqOf("e7"), sqOf("e8"), BISHOP), -1);
-
+    EXPECT_EQ(prom("f6", "e7e8", KNIGHT), 9);
+    EXPECT_EQ(prom("f6", "e7e8", BISHOP), -1);
     // e7-e8 with the Black king on e2 and the file open: queen and rook check from behind.
     buildPosition("8/4P3/8/8/8/8/4k3/K7", true);
-    k = sqOf("e2");
-    lines = piece_scan('Q', '0', k);
-    EXPECT_EQ(verifyProm(lines, k, sqOf("e7"), sqOf("e8"), QUEEN), 3);
-    EXPECT_EQ(verifyProm(lines, k, sqOf("e7"), sqOf("e8"), ROOK), 3);
-    EXPECT_EQ(verifyProm(lines, k, sqOf("e7"), sqOf("e8"), BISHOP), -1);
-    EXPECT_EQ(verifyProm(lines, k, sqOf("e7"), sqOf("e8"), KNIGHT), -1);
+    EXPECT_EQ(prom("e2", "e7e8", QUEEN), 3);
+    EXPECT_EQ(prom("e2", "e7e8", ROOK), 3);
+    EXPECT_EQ(prom("e2", "e7e8", BISHOP), -1);
+    EXPECT_EQ(prom("e2", "e7e8", KNIGHT), -1);
     // A piece still standing between them blocks the new queen.
     buildPosition("8/4P3/8/8/4n3/8/4k3/K7", true);
-    lines = piece_scan('Q', '0', k);
-    EXPECT_EQ(verifyProm(lines, k, sqOf("e7"), sqOf("e8"), QUEEN), -1);
-
+    EXPECT_EQ(prom("e2", "e7e8", QUEEN), -1);
     // b7xc8=Q onto the open diagonal of the king on h3.
     buildPosition("2r5/1P6/8/8/8/7k/8/K7", true);
-    k = sqOf("h3");
-    lines = piece_scan('Q', '0', k);
-    EXPECT_EQ(verifyProm(lines, k, sqOf("b7"), sqOf("c8"), QUEEN), 5);
-    EXPECT_EQ(verifyProm(lines, k, sqOf("b7"), sqOf("c8"), BISHOP), 5);
-    EXPECT_EQ(verifyProm(lines, k, sqOf("b7"), sqOf("c8"), ROOK), -1);
-
+    EXPECT_EQ(prom("h3", "b7c8", QUEEN), 5);
+    EXPECT_EQ(prom("h3", "b7c8", BISHOP), 5);
+    EXPECT_EQ(prom("h3", "b7c8", ROOK), -1);
     // Black: d2-d1=R with the White king up the d-file.
     buildPosition("k7/8/3K4/8/8/8/3p4/8", false);
-    k = sqOf("d6");
-    lines = piece_scan('Q', '0', k);
-    EXPECT_EQ(verifyProm(lines, k, sqOf("d2"), sqOf("d1"), ROOK), 2);
+    EXPECT_EQ(prom("d6", "d2d1", ROOK), 2);
 }
 
 TEST(RaysQueenObstruct, VariantChosenByTheXrayCodes) {
