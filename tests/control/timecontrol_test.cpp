@@ -8,32 +8,29 @@
 
 namespace {
 
+// The state a "level 40 5 0" leaves: 41 moves to plan (this one and 40 more).
+void expectConventional40() {
+    EXPECT_EQ(timeFlags & 0x0F, TF_CONVENTIONAL);
+    EXPECT_EQ(movesleft, 41);
+    EXPECT_EQ(movesPerTime, 40);
+}
+
 class TimeControl : public ::testing::Test {
   protected:
     void SetUp() override {
         ensureSetup();
-        timeFlags = 0;
-        searchFlags = 0;
-        stopSearch = 0;
-        movesleft = 0;
-        movesPerTime = 0;
-        increment = 0;
+        timeFlags = searchFlags = stopSearch = 0;
+        movesleft = movesPerTime = increment = 0;
         normalTime = {};
         ponderTime = {};
     }
-    void TearDown() override {
-        timeFlags = 0;
-        searchFlags = 0;
-        stopSearch = 0;
-    }
+    void TearDown() override { timeFlags = searchFlags = stopSearch = 0; }
 };
 
 TEST_F(TimeControl, ConventionalLevelSharesTheBaseAmongTheMoves) {
     // 40 moves in 5 minutes: 300 s over 40 moves.
     EXPECT_EQ(chk_time("40", "5", "0"), 7500);
-    EXPECT_EQ(timeFlags & 0x0F, TF_CONVENTIONAL);
-    EXPECT_EQ(movesleft, 41);
-    EXPECT_EQ(movesPerTime, 40);
+    expectConventional40();
     EXPECT_EQ(opptimeleft, 300000);
     // The first report: 40 moves left, two seconds of the clock kept in reserve, shared
     // among 41 (the move to play and the 40 after it).
@@ -79,9 +76,7 @@ TEST_F(TimeControl, MalformedLevelsChangeNothing) {
     for (const auto &b : bad) {
         SCOPED_TRACE(std::string(b[0]) + " " + b[1] + " " + b[2]);
         EXPECT_EQ(chk_time(b[0], b[1], b[2]), -1);
-        EXPECT_EQ(timeFlags & 0x0F, TF_CONVENTIONAL);
-        EXPECT_EQ(movesleft, 41);
-        EXPECT_EQ(movesPerTime, 40);
+        expectConventional40();
     }
 }
 
@@ -117,26 +112,15 @@ TEST_F(TimeControl, IncrementalBudgetSurvivesLongGames) {
     }
 }
 
-TEST_F(TimeControl, OtherControlsOnlyStoreTheClock) {
-    timeFlags = TF_FIXED_TIME;
-    normalTime.searchTime = 5000;
-    timeReport(4321);
-    EXPECT_EQ(timeleft, 43210);
-    EXPECT_EQ(normalTime.searchTime, 5000);
-}
-
 TEST_F(TimeControl, OutOfTimeComparesWithTheStopTime) {
-    normalTime.stopTime = now() + 3600000;
-    outOfTime();
-    EXPECT_EQ(stopSearch, 0);
-    normalTime.stopTime = now() - 1;
-    outOfTime();
-    EXPECT_EQ(stopSearch, 11);
     // A budget overdrawn before the clock's origin still stops the search.
-    stopSearch = 0;
-    normalTime.stopTime = -500000;
-    outOfTime();
-    EXPECT_EQ(stopSearch, 11);
+    const int32_t cases[][2] = {{now() + 3600000, 0}, {now() - 1, 11}, {-500000, 11}};
+    for (const auto &c : cases) {
+        stopSearch = 0;
+        normalTime.stopTime = c[0];
+        outOfTime();
+        EXPECT_EQ(stopSearch, c[1]) << c[0];
+    }
     // A ponder search has no clock of its own unless the time per move is fixed.
     stopSearch = 0;
     searchFlags = SF_PONDERING;
@@ -146,16 +130,6 @@ TEST_F(TimeControl, OutOfTimeComparesWithTheStopTime) {
     timeFlags = TF_FIXED_TIME;
     outOfTime();
     EXPECT_EQ(stopSearch, 11);
-}
-
-TEST_F(TimeControl, ClockNeverRunsBackwards) {
-    int32_t last = now();
-    EXPECT_GE(last, 0);
-    for (int i = 0; i < 1000; i++) {
-        const int32_t t = now();
-        EXPECT_GE(t, last);
-        last = t;
-    }
 }
 
 } // namespace

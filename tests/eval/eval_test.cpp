@@ -1,5 +1,6 @@
 // The evaluation frame: mate and stalemate, king safety by phase, hanging pieces, the
-// early-capture and trade adjustments.
+// early-capture and trade adjustments; the capture-only threat scan, the answered-check
+// threat flag and the new passed-pawn value.
 #include "support.h"
 
 #include "board/makemove.h"
@@ -11,10 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 namespace {
 
 // Sets a position up at ply 0 in the given phase with a cold pawn-hash entry.
-void prepare(const char *fen, int phase) {
+void prepare(const char *fen, int phase = 1) {
     ASSERT_TRUE(setupFEN(fen)) << fen;
     ply = 0;
     gameState = (int8_t)phase;
@@ -39,20 +42,21 @@ int32_t evaluateWithHungDivisor(int32_t divisor) {
 }
 
 // Plays a hand-built move from ply 0 with the move maker and steps to ply 1.
-void playToPly1(int from, int to, int moved, int captured, uint16_t type,
+void playToPly1(int from, int to, int moved, int captured = EMPTY, uint16_t type = 0,
                 int checkSquare = NO_SQUARE) {
-    move_list m{};
-    m.from = (int8_t)from;
-    m.to = (int8_t)to;
-    m.promote = 0;
-    m.captured = (int8_t)captured;
-    m.moved = (int8_t)moved;
-    m.checkSquare = (int8_t)checkSquare;
-    m.type = type;
+    move_list m{(int8_t)from,  (int8_t)to,          0,    (int8_t)captured,
+                (int8_t)moved, (int8_t)checkSquare, type, 0};
     mvstack(&m, 0);
     ply = 1;
     gameFlags ^= GF_WHITE_TO_MOVE;
     SEE();
+}
+
+int slotOn(const int8_t *slots, int count, int square) {
+    for (int i = 0; i < count; i++)
+        if (slots[i] == square)
+            return i;
+    return -1;
 }
 
 constexpr int32_t NO_HANG_PENALTY = 1 << 30; // a divisor that turns every hanging value to 0
@@ -71,22 +75,6 @@ TEST(EvaluateFrame, StartPositionIsBalancedAndQuiet) {
     EXPECT_EQ(pieceStatus.hangPiece, 0);
     EXPECT_TRUE(depthFlags[0] & DPF_EVAL_SEE);
     EXPECT_FALSE(moveStack[0].stackFlags & ST_HANG_FOUND);
-    // Every piece of the side to move has its exchange value on its targets: Nb1-c3 and
-    // e2-e4 are safe moves into empty squares.
-    int knightSlot = -1, pawnSlot = -1;
-    for (int i = 0; i < KNIGHT_SLOTS; i++)
-        if (tracker[0].whiteKnight[i] == 57)
-            knightSlot = i;
-    for (int i = 0; i < PAWN_SLOTS; i++)
-        if (tracker[0].whitePawn[i] == 52)
-            pawnSlot = i;
-    ASSERT_GE(knightSlot, 0);
-    ASSERT_GE(pawnSlot, 0);
-    seeBoardKnight[knightSlot][42] = -12345;
-    seeBoardPawn[pawnSlot][36] = -12345;
-    evaluateFresh();
-    EXPECT_EQ(seeBoardKnight[knightSlot][42], 0);
-    EXPECT_EQ(seeBoardPawn[pawnSlot][36], 0);
 }
 
 TEST(EvaluateFrame, MateStalemateAndNormalPositions) {
@@ -135,9 +123,6 @@ TEST(EvaluateFrame, KingSafetyByPhaseAndReuse) {
     moveStack[0].whiteKingSafety = 100;
     const int32_t endangered = evaluateFresh(1);
     EXPECT_EQ(calm - endangered, 100);
-    moveStack[0].whiteKingSafety = 0;
-    moveStack[0].blackKingSafety = 40;
-    EXPECT_EQ(evaluateFresh(1) - calm, 40);
 }
 
 TEST(EvaluateFrame, HangingPieceOfTheSideNotToMove) {
@@ -175,19 +160,16 @@ TEST(EvaluateFrame, EarlyCaptureAndTradeAdjustment) {
         captureSequence[1] = (int8_t)cls;
         return evaluateFresh();
     };
-    // Seen from Black (to move at ply 1): middlegame, White clearly ahead after a piece
-    // capture of its own is kept from trading down (-20 for White).
-    EXPECT_EQ(scoreAfterCapture(1, 0) - scoreAfterCapture(1, 7), 20);
-    // Class 1 (Black captured) moves Black's total, which is far behind: +20 for Black.
-    EXPECT_EQ(scoreAfterCapture(1, 1) - scoreAfterCapture(1, 7), 20);
-    // Pawn classes do nothing outside the opening.
-    EXPECT_EQ(scoreAfterCapture(2, 2) - scoreAfterCapture(2, 7), 0);
-    EXPECT_EQ(scoreAfterCapture(2, 3) - scoreAfterCapture(2, 7), 0);
-    // Opening: early captures cost the capturer 20 (piece) or 10 (pawn).
-    EXPECT_EQ(scoreAfterCapture(0, 0) - scoreAfterCapture(0, 7), 20);
-    EXPECT_EQ(scoreAfterCapture(0, 1) - scoreAfterCapture(0, 7), -20);
-    EXPECT_EQ(scoreAfterCapture(0, 2) - scoreAfterCapture(0, 7), 10);
-    EXPECT_EQ(scoreAfterCapture(0, 3) - scoreAfterCapture(0, 7), -10);
+    // Seen from Black (to move at ply 1), against class 7 (no capture in the line).
+    // Middlegame: White clearly ahead after a piece capture of its own is kept from trading
+    // down (-20 for White); class 1 (Black captured) moves Black's total, far behind: +20.
+    // Pawn classes do nothing outside the opening. Opening: early captures cost the capturer
+    // 20 (piece) or 10 (pawn).
+    const int cases[][3] = {{1, 0, 20}, {1, 1, 20},  {2, 2, 0},  {2, 3, 0},
+                            {0, 0, 20}, {0, 1, -20}, {0, 2, 10}, {0, 3, -10}};
+    for (const auto &c : cases)
+        EXPECT_EQ(scoreAfterCapture(c[0], c[1]) - scoreAfterCapture(c[0], 7), c[2])
+            << "phase " << c[0] << " class " << c[1];
 
     // A recapture on the square where the game's last move captured is no trade decision.
     prepare(fen, 1);
@@ -200,28 +182,161 @@ TEST(EvaluateFrame, EarlyCaptureAndTradeAdjustment) {
     history[recordIndex(allmoves)].histrules.captureSquare = NO_SQUARE;
 }
 
-TEST(EvaluateFrame, RootPositionHasNoLineCapture) {
-    // At ply 0 the records of ply 1 belong to no move of a line and are ignored.
-    prepare("4k3/8/8/3n4/8/8/8/3RK2R w K - 0 1", 0);
-    captureSequence[1] = 7;
-    const int32_t plain = evaluateFresh();
-    captureSequence[1] = 0;
-    moveStack[1].captureSquare = 27;
-    EXPECT_EQ(evaluateFresh(), plain);
-    captureSequence[1] = 7;
+TEST(EvaluateFrame, WeakSquaresByPhase) {
+    // Kings (and a black pawn outside it): White's counted zone (ranks 5..1, 40 squares) is
+    // covered only by its king's neighbours, so the count falls from 35 (king on e1: five neighbours) to 32 (on
+    // e3: eight); the middlegame doubles it and the endgame has no such term.
+    const struct {
+        const char *fen;
+        int phase, expected;
+    } cases[] = {{"4k3/7p/8/8/8/8/8/4K3 w - - 0 1", 0, 40 - 5},
+                 {"4k3/7p/8/8/8/8/8/4K3 w - - 0 1", 1, 2 * (40 - 5)},
+                 {"4k3/7p/8/8/8/4K3/8/8 w - - 0 1", 0, 40 - 8},
+                 {"4k3/7p/8/8/8/8/8/4K3 w - - 0 1", 2, 0}};
+    for (const auto &c : cases) {
+        prepare(c.fen, c.phase);
+        evaluateFresh();
+        EXPECT_EQ(weakSquare[WHITE], c.expected) << c.fen << " phase " << c.phase;
+    }
 }
 
-TEST(EvaluateFrame, WeakSquaresByPhase) {
-    // Kings (and a black pawn outside it): White's counted zone (ranks 5..1, 40 squares) is covered only by its
-    // king's neighbours, so the count falls from 35 (king on e1: five neighbours) to 32 (on
-    // e3: eight); the middlegame doubles it and the endgame has no such term.
-    auto weak = [](const char *fen, int phase) {
-        prepare(fen, phase);
-        evaluateFresh();
-        return weakSquare[WHITE];
+TEST(HangsThreats, QuietPositionsFindNothing) {
+    prepare("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+    moveStack[0].hangingPiece = moveStack[0].threatenedPiece = 3; // stale values are cleared
+    moveStack[0].stackFlags |= ST_HANG_FOUND;
+    hangsThreats();
+    EXPECT_EQ(moveStack[0].hangingPiece, 0);
+    EXPECT_EQ(moveStack[0].threatenedPiece, 0);
+    EXPECT_FALSE(moveStack[0].stackFlags & ST_HANG_FOUND);
+    EXPECT_TRUE(depthFlags[0] & DPF_THREAT_SEE);
+    EXPECT_EQ(underAttack, 0u);
+}
+
+TEST(HangsThreats, AttackedPiecesAndTheirCodes) {
+    // A white queen attacked by a black pawn, Black to move: the queen hangs; the pawn it
+    // could take back is White's threat.
+    prepare("6k1/8/8/3p4/4Q3/8/8/4K3 b - - 0 1");
+    hangsThreats(); // the same codes as the evaluation finds (above)
+    EXPECT_EQ(moveStack[0].hangingPiece, QUEEN);
+    EXPECT_EQ(moveStack[0].threatenedPiece, 1);
+
+    // The same with White to move: the side to move's view turns round.
+    prepare("6k1/8/8/3p4/4Q3/8/8/4K3 w - - 0 1");
+    hangsThreats();
+    EXPECT_EQ(moveStack[0].hangingPiece, 1);
+    EXPECT_EQ(moveStack[0].threatenedPiece, QUEEN);
+    // The queen's capture is stored for the side to move: it wins the pawn outright.
+    const int q = slotOn(tracker[0].whiteQueen, QUEEN_SLOTS, 36);
+    ASSERT_GE(q, 0);
+    EXPECT_EQ(seeBoardQueen[q][27], 100);
+
+    // A defended pawn is no gain for the queen: the capture is not counted as a threat.
+    prepare("6k1/8/2p5/3p4/4Q3/8/8/4K3 w - - 0 1");
+    hangsThreats();
+    EXPECT_EQ(moveStack[0].hangingPiece, 0);
+    EXPECT_EQ(moveStack[0].threatenedPiece, QUEEN);
+    EXPECT_LT(seeBoardQueen[slotOn(tracker[0].whiteQueen, QUEEN_SLOTS, 36)][27], 0);
+}
+
+TEST(HangsThreats, PromotionCapturesCombineWithTheVictimsCode) {
+    // b7xa8 promotes and takes an undefended rook: 6 for the promotion plus 4.
+    prepare("r5k1/1P6/8/8/8/8/8/4K3 w - - 0 1");
+    hangsThreats();
+    EXPECT_EQ(moveStack[0].hangingPiece, 6 + ROOK);
+}
+
+TEST(HangsThreats, EnPassantCapture) {
+    // After d7-d5 the e5 pawn may take en passant: the passed-over square counts as a pawn.
+    prepare("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1");
+    ASSERT_EQ(moveStack[0].enPassant, 19);
+    hangsThreats();
+    EXPECT_EQ(moveStack[0].hangingPiece, 1);
+    EXPECT_TRUE(underAttack & (1ULL << 19));
+    const int e5 = slotOn(tracker[0].whitePawn, PAWN_SLOTS, 28);
+    ASSERT_GE(e5, 0);
+    EXPECT_EQ(seeBoardPawn[e5][19], 100);
+
+    // A pawn pinned on its file cannot take en passant off the file.
+    prepare("4r1k1/8/8/3pP3/8/8/8/4K3 w - d6 0 1");
+    hangsThreats();
+    EXPECT_EQ(moveStack[0].hangingPiece, 0);
+}
+
+TEST(HangsThreats, AnsweredCheckThreat) {
+    ASSERT_TRUE(setupFEN("4k3/8/8/8/1b6/8/1PP5/4K3 w - - 0 1"));
+    ASSERT_TRUE(depthFlags[0] & DPF_IN_CHECK);
+    ASSERT_EQ(moveStack[0].checkingSquare, 33);
+    const struct {
+        const char *fen;
+        int from, to, moved;
+        bool threat;
+    } cases[] = {
+        // The b4 bishop checks; c2-c3 blocks and attacks it, guarded by b2 and safe from pawns.
+        {"4k3/8/8/8/1b6/8/1PP5/4K3 w - - 0 1", 50, 42, WPAWN, true},
+        // With a black pawn on d4 the blocking pawn can simply be taken off: no threat.
+        {"4k3/8/8/8/1b1p4/8/1PP5/4K3 w - - 0 1", 50, 42, WPAWN, false},
+        // A queen check on the diagonal blocked by Be5-c3, which attacks the queen and is
+        // guarded by b2: a threat, unless the a4 knight can take the bishop off.
+        {"4k3/8/8/4B3/1q6/8/1P6/4K3 w - - 0 1", 28, 42, BISHOP, true},
+        {"4k3/8/8/4B3/nq6/8/1P6/4K3 w - - 0 1", 28, 42, BISHOP, false},
     };
-    EXPECT_EQ(weak("4k3/7p/8/8/8/8/8/4K3 w - - 0 1", 0), 40 - 5);
-    EXPECT_EQ(weak("4k3/7p/8/8/8/8/8/4K3 w - - 0 1", 1), 2 * (40 - 5));
-    EXPECT_EQ(weak("4k3/7p/8/8/8/4K3/8/8 w - - 0 1", 0), 40 - 8);
-    EXPECT_EQ(weak("4k3/7p/8/8/8/8/8/4K3 w - - 0 1", 2), 0);
+    for (const auto &c : cases) {
+        prepare(c.fen);
+        playToPly1(c.from, c.to, c.moved);
+        hangsThreats();
+        EXPECT_EQ((moveStack[1].stackFlags & ST_HANG_FOUND) != 0, c.threat) << c.fen;
+    }
+}
+
+namespace {
+
+struct PasserCase {
+    const char *fen;
+    int from, to;
+    int32_t value;
+    bool fresh; // whether the move maker flags a newly passed pawn
+};
+
+// Plays each pawn move and checks PPadjust's value.
+void expectPasserValues(const PasserCase *cases, size_t n) {
+    for (size_t i = 0; i < n; i++) {
+        const PasserCase &c = cases[i];
+        prepare(c.fen);
+        detectionFlags &= (uint8_t)~DF_NEW_PASSER;
+        playToPly1(c.from, c.to, whiteToMove() ? WPAWN : BPAWN);
+        EXPECT_EQ((detectionFlags & DF_NEW_PASSER) != 0, c.fresh) << c.fen;
+        moveStack[1].newPassedPawn = 999;
+        PPadjust();
+        EXPECT_EQ(moveStack[1].newPassedPawn, c.value) << c.fen;
+    }
+}
+
+} // namespace
+
+TEST(PassedPawnAdjust, NewPassersAndTheirBlocks) {
+    const PasserCase cases[] = {
+        // b6-b7 leaves the a7 pawn behind: a new passer on the seventh, safe, free to advance;
+        // and the mirror image for Black, b3-b2 past the a2 pawn.
+        {"8/p6k/1P6/8/8/8/8/K7 w - - 0 1", 17, 9, 325, true},
+        {"k7/8/8/8/8/1p6/P6K/8 b - - 0 1", 41, 49, 325, true},
+        // c5-c6 past b6, with the black king guarding c7: the only target loses the pawn.
+        {"3k4/8/1p6/2P5/8/8/8/K7 w - - 0 1", 26, 18, 225 - 38, true},
+        // The new passer stands en prise to the b2 rook: worth nothing here.
+        {"8/p6k/1P6/8/8/8/1r6/7K w - - 0 1", 17, 9, 0, true},
+        // b5-b6 between a7 and c7 makes no passer.
+        {"8/p1p4k/8/1P6/8/8/8/K7 w - - 0 1", 25, 17, 0, false},
+    };
+    expectPasserValues(cases, std::size(cases));
+}
+
+TEST(PassedPawnAdjust, ScanOrderIsNotAMirrorImage) {
+    const PasserCase cases[] = {
+        // d5-d6 past e6: the push to d7 loses the pawn, the capture on c7 is free. White looks
+        // at its targets from the highest square: the push (d7) before the capture (c7), so
+        // the blocked term is charged once before the capture clears it.
+        {"4k3/2n5/4p3/3P4/8/8/8/K7 w - - 0 1", 27, 19, 225 - 38, true},
+        // Black, from the lowest square, meets the capture (c2) first on the mirrored board.
+        {"k7/8/8/8/3p4/4P3/2N5/4K3 b - - 0 1", 35, 43, 225, true},
+    };
+    expectPasserValues(cases, std::size(cases));
 }

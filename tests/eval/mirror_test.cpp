@@ -14,8 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <cstdio>
-#include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -30,67 +29,34 @@ struct Lcg {
     }
 };
 
-std::vector<std::string> split(const std::string &s, char sep) {
-    std::vector<std::string> parts;
-    std::string cur;
-    for (char ch : s) {
-        if (ch == sep) {
-            parts.push_back(cur);
-            cur.clear();
-        } else {
-            cur += ch;
-        }
-    }
-    parts.push_back(cur);
-    return parts;
-}
-
 // The FEN of the colour-mirrored position.
 std::string mirrorFEN(const std::string &fen) {
-    std::vector<std::string> f = split(fen, ' ');
-    while (f.size() < 6)
-        f.push_back(f.size() == 4 ? "0" : "1");
-    std::vector<std::string> ranks = split(f[0], '/');
-    std::string board;
-    for (int i = (int)ranks.size() - 1; i >= 0; i--) {
-        for (char ch : ranks[i])
-            board += std::isupper((unsigned char)ch) ? (char)std::tolower((unsigned char)ch)
-                                                     : (char)std::toupper((unsigned char)ch);
-        if (i > 0)
-            board += '/';
-    }
-    const std::string side = f[1] == "w" ? "b" : "w";
-    std::string castle;
-    for (char want : std::string("KQkq")) {
-        const char from =
-            std::isupper((unsigned char)want) ? (char)std::tolower(want) : (char)std::toupper(want);
-        if (f[2].find(from) != std::string::npos)
-            castle += want;
-    }
-    if (castle.empty())
-        castle = "-";
-    std::string ep = f[3];
+    std::istringstream in(fen);
+    std::string board, side, castle, ep, half = "0", full = "1";
+    in >> board >> side >> castle >> ep >> half >> full;
+    auto swapCase = [](char ch) {
+        return std::isupper((unsigned char)ch) ? (char)std::tolower(ch) : (char)std::toupper(ch);
+    };
+    std::string ranks, rank;
+    std::istringstream rows(board);
+    while (std::getline(rows, rank, '/')) // the last rank read comes first
+        ranks = rank + (ranks.empty() ? "" : "/") + ranks;
+    for (char &ch : ranks)
+        ch = swapCase(ch);
+    std::string rights;
+    for (char want : std::string("KQkq"))
+        if (castle.find(swapCase(want)) != std::string::npos)
+            rights += want;
     if (ep != "-")
         ep[1] = ep[1] == '3' ? '6' : '3';
-    return board + " " + side + " " + castle + " " + ep + " " + f[4] + " " + f[5];
+    return ranks + (side == "w" ? " b " : " w ") + (rights.empty() ? "-" : rights) + " " + ep +
+           " " + half + " " + full;
 }
 
 // Sets a FEN position up at ply 0 without a new game (the tables are built once).
 bool place(const std::string &fen) {
     ply = 0;
-    if (!FENcheck(fen.c_str()) || !FENpos(fen.c_str()))
-        return false;
-    for (int a = 0; a < 8; a++)
-        PPdetected[a] = 0;
-    captureSequence[1] = 7;
-    SEE();
-    return true;
-}
-
-int32_t evaluateIn(int phase) {
-    gameState = (int8_t)phase;
-    pawnStore[pnhash[0] % PAWN_HASH_SIZE].pawnLock = 0; // the stored score depends on the phase
-    return evaluate(0);
+    return FENcheck(fen.c_str()) && FENpos(fen.c_str());
 }
 
 // One position reached in play with its evaluation in each phase. The piece lists and move
@@ -113,7 +79,9 @@ void analyse(Snapshot &snap) {
     pieceStatus.whiteHasCastled = pieceStatus.blackHasCastled = 0;
     SEE();
     for (int phase = 0; phase < 3; phase++) {
-        snap.score[phase] = evaluateIn(phase);
+        gameState = (int8_t)phase;
+        pawnStore[pnhash[0] % PAWN_HASH_SIZE].pawnLock = 0; // the stored score depends on it
+        snap.score[phase] = evaluate(0);
         snap.hanging[phase] = moveStack[0].hangingPiece;
         snap.threatened[phase] = moveStack[0].threatenedPiece;
     }
@@ -177,33 +145,24 @@ void mirrorList(const int8_t *from, int8_t *to, int n) {
 bool placeMirror(const Snapshot &snap) {
     if (!place(mirrorFEN(snap.fen)))
         return false;
-    const trak &o = snap.lists;
+    trak o = snap.lists;
     trak &t = tracker[0];
-    mirrorList(o.whitePawn, t.blackPawn, PAWN_SLOTS);
-    mirrorList(o.blackPawn, t.whitePawn, PAWN_SLOTS);
-    for (int i = 0; i < PAWN_SLOTS; i++) { // not passed is -1, never a captured square
-        t.blackPassPawn[i] = o.whitePassPawn[i] < 0 ? -1 : flip[o.whitePassPawn[i]];
-        t.whitePassPawn[i] = o.blackPassPawn[i] < 0 ? -1 : flip[o.blackPassPawn[i]];
+    for (int c = WHITE; c <= BLACK; c++) {
+        const int m = c ^ 1;
+        mirrorList(pawnSlots(o, c), pawnSlots(t, m), PAWN_SLOTS);
+        for (int piece = KNIGHT; piece <= KING; piece++)
+            mirrorList(slotsOf(o, c, piece), slotsOf(t, m, piece), slotCount(piece));
+        // Passed-pawn flags of play are kept, not recomputed (the move maker revises only the
+        // pawn that moved), so the mirror takes them over in its sets as well. Not passed is
+        // -1, never a captured square.
+        passPawnsOf(boards[0], m) = 0;
+        for (int i = 0; i < PAWN_SLOTS; i++) {
+            const int8_t p = passPawnSlots(o, c)[i];
+            passPawnSlots(t, m)[i] = p < 0 ? -1 : flip[p];
+            if (p >= 0)
+                passPawnsOf(boards[0], m) |= 1ULL << flip[p];
+        }
     }
-    // Passed-pawn flags of play are kept, not recomputed (the move maker revises only the
-    // pawn that moved), so the mirror takes them over in its sets as well.
-    boards[0].whPassPawns = boards[0].blPassPawns = 0;
-    for (int i = 0; i < PAWN_SLOTS; i++) {
-        if (t.whitePassPawn[i] >= 0)
-            boards[0].whPassPawns |= 1ULL << t.whitePassPawn[i];
-        if (t.blackPassPawn[i] >= 0)
-            boards[0].blPassPawns |= 1ULL << t.blackPassPawn[i];
-    }
-    mirrorList(o.whiteKnight, t.blackKnight, KNIGHT_SLOTS);
-    mirrorList(o.blackKnight, t.whiteKnight, KNIGHT_SLOTS);
-    mirrorList(o.whiteBishop, t.blackBishop, BISHOP_SLOTS);
-    mirrorList(o.blackBishop, t.whiteBishop, BISHOP_SLOTS);
-    mirrorList(o.whiteRook, t.blackRook, ROOK_SLOTS);
-    mirrorList(o.blackRook, t.whiteRook, ROOK_SLOTS);
-    mirrorList(o.whiteQueen, t.blackQueen, QUEEN_SLOTS);
-    mirrorList(o.blackQueen, t.whiteQueen, QUEEN_SLOTS);
-    t.blackKing = mirrorSlot(o.whiteKing);
-    t.whiteKing = mirrorSlot(o.blackKing);
     for (int i = 0; i < 2; i++) {
         t.blackKnightCounter[i] = o.whiteKnightCounter[i];
         t.whiteKnightCounter[i] = o.blackKnightCounter[i];

@@ -73,42 +73,23 @@ TEST(RookTerms, OpenHalfOpenAndClosedFiles) {
     EXPECT_EQ(piecesEval("3r4/p6k/8/8/8/8/P7/7K b - - 0 1", 2, BLACK), 7);
 }
 
-TEST(RookTerms, MobilityPastTheTableUsesItsLastColumn) {
-    // A rook on d4 of an otherwise empty board reaches 14 squares; a queen on d4 27.
-    prepare("7k/8/8/8/3R4/8/8/K7 w - - 0 1", 2);
-    runPieces(WHITE);
-    EXPECT_EQ(mobility[WHITE], pieceMobility[ROOK][13]);
-    prepare("1K6/7k/8/8/3Q4/8/8/8 w - - 0 1", 2);
-    runPieces(WHITE);
-    EXPECT_EQ(mobility[WHITE], pieceMobility[QUEEN][13]);
-}
-
 TEST(MinorTerms, UndevelopedKnightsInTheOpening) {
-    prepare(START, 0);
-    const int b1 = slotOn(tracker[0].whiteKnight, KNIGHT_SLOTS, 57);
-    const int g1 = slotOn(tracker[0].whiteKnight, KNIGHT_SLOTS, 62);
-    ASSERT_GE(b1, 0);
-    ASSERT_GE(g1, 0);
-    ASSERT_LT(b1, 2);
-    ASSERT_LT(g1, 2);
-    const int32_t unmoved = evaluateFresh();
-    tracker[0].whiteKnightCounter[b1] = 1;
-    EXPECT_EQ(evaluateFresh() - unmoved, 6);
-    tracker[0].whiteKnightCounter[b1] = 0;
-    tracker[0].whiteKnightCounter[g1] = 1;
-    EXPECT_EQ(evaluateFresh() - unmoved, 12);
-    // A knight that has moved more than once gains the repeat bonus (only in the opening).
-    tracker[0].whiteKnightCounter[g1] = 2;
-    EXPECT_EQ(evaluateFresh() - unmoved, 12 + 15);
-
-    // In the middlegame either knight at home costs 6.
-    prepare(START, 1);
-    const int32_t mid = evaluateFresh();
-    tracker[0].whiteKnightCounter[b1] = 1;
-    EXPECT_EQ(evaluateFresh() - mid, 6);
-    tracker[0].whiteKnightCounter[b1] = 0;
-    tracker[0].whiteKnightCounter[g1] = 1;
-    EXPECT_EQ(evaluateFresh() - mid, 6);
+    // Each knight at home costs 6 in the middlegame; in the opening b1 costs 6 and g1 12, and a
+    // knight that has moved more than once gains the repeat bonus of 15.
+    const struct {
+        int phase, b1Moves, g1Moves;
+        int32_t gain;
+    } cases[] = {{0, 1, 0, 6}, {0, 0, 1, 12}, {0, 0, 2, 12 + 15}, {1, 1, 0, 6}, {1, 0, 1, 6}};
+    for (const auto &c : cases) {
+        prepare(START, c.phase);
+        const int b1 = slotOn(tracker[0].whiteKnight, KNIGHT_SLOTS, 57);
+        const int g1 = slotOn(tracker[0].whiteKnight, KNIGHT_SLOTS, 62);
+        ASSERT_TRUE(b1 >= 0 && b1 < 2 && g1 >= 0 && g1 < 2); // counted slots only
+        const int32_t unmoved = evaluateFresh();
+        tracker[0].whiteKnightCounter[b1] = (int8_t)c.b1Moves;
+        tracker[0].whiteKnightCounter[g1] = (int8_t)c.g1Moves;
+        EXPECT_EQ(evaluateFresh() - unmoved, c.gain) << c.phase << c.b1Moves << c.g1Moves;
+    }
 }
 
 TEST(MinorTerms, TrappedPieceGetsOnlyTheTrappedTerm) {
@@ -119,40 +100,33 @@ TEST(MinorTerms, TrappedPieceGetsOnlyTheTrappedTerm) {
     auto bishopTerms = [](const char *fen, int phase) {
         prepare(fen, phase);
         const int slot = slotOn(tracker[0].whiteBishop, BISHOP_SLOTS, 52);
-        EXPECT_GE(slot, 0);
-        EXPECT_LT(slot, 2);
+        EXPECT_TRUE(slot >= 0 && slot < 2);
         tracker[0].whiteBishopCounter[slot] = 1; // developed, so not scored as undeveloped
         runPieces(WHITE);
-        return pieceEval[WHITE];
+        return pieceEval[WHITE] - bishopsq[phase][52];
     };
-    const int32_t e2Mid = bishopsq[1][52], e2End = bishopsq[2][52], e2Open = bishopsq[0][52];
-    EXPECT_EQ(bishopTerms(trapped, 1), e2Mid + profile.trappedBishop + profile.unableToMove);
+    EXPECT_EQ(bishopTerms(trapped, 1), profile.trappedBishop + profile.unableToMove);
     EXPECT_EQ(pieceStatus.trappedPiece, 1);
     EXPECT_EQ(pieceStatus.pinnedPiece, 1);
-    EXPECT_EQ(bishopTerms(trapped, 2), e2End + profile.trappedBishop + profile.unableToMove);
-    EXPECT_EQ(bishopTerms(pinnedOnly, 1), e2Mid + profile.pinnedBishop + profile.unableToMove);
+    EXPECT_EQ(bishopTerms(trapped, 2), profile.trappedBishop + profile.unableToMove);
+    EXPECT_EQ(bishopTerms(pinnedOnly, 1), profile.pinnedBishop + profile.unableToMove);
     EXPECT_EQ(pieceStatus.trappedPiece, 0);
     // The opening has no trapped term for minor pieces, only the pin.
-    EXPECT_EQ(bishopTerms(trapped, 0), e2Open + profile.pinnedBishop);
+    EXPECT_EQ(bishopTerms(trapped, 0), profile.pinnedBishop);
 }
 
 TEST(MinorTerms, GoodPinAgainstTheQueen) {
     // Bb5 against Nc6 with the queen right behind on d7; with a rook there it is no such pin.
-    prepare("3k4/3q4/2n5/1B6/8/8/8/4K3 w - - 0 1", 1);
-    runPieces(WHITE);
+    const int32_t pinning = piecesEval("3k4/3q4/2n5/1B6/8/8/8/4K3 w - - 0 1", 1);
     EXPECT_EQ(pieceStatus.goodPin, KNIGHT);
-    prepare("3k4/3r4/2n5/1B6/8/8/8/4K3 w - - 0 1", 1);
-    runPieces(WHITE);
-    EXPECT_EQ(pieceStatus.goodPin, 0);
-    // A piece of either colour between target and queen breaks it.
-    prepare("4k3/4q3/3P4/2n5/1B6/8/8/4K3 w - - 0 1", 1);
-    runPieces(WHITE);
+    const int32_t plain = piecesEval("3k4/3r4/2n5/1B6/8/8/8/4K3 w - - 0 1", 1);
     EXPECT_EQ(pieceStatus.goodPin, 0);
     // The pin is worth half the knight's pin penalty to the pinning side, not against it.
-    const int32_t pinning = piecesEval("3k4/3q4/2n5/1B6/8/8/8/4K3 w - - 0 1", 1);
-    const int32_t plain = piecesEval("3k4/3r4/2n5/1B6/8/8/8/4K3 w - - 0 1", 1);
     EXPECT_EQ(pinning - plain, -(profile.pinnedKnight / 2));
     EXPECT_GT(pinning, plain);
+    // A piece of either colour between target and queen breaks it.
+    piecesEval("4k3/4q3/3P4/2n5/1B6/8/8/4K3 w - - 0 1", 1);
+    EXPECT_EQ(pieceStatus.goodPin, 0);
 }
 
 TEST(RookTerms, RookBehindAPassedPawnNotInFrontOfIt) {
@@ -170,67 +144,37 @@ TEST(RookTerms, RookBehindAPassedPawnNotInFrontOfIt) {
 }
 
 TEST(QueenTerms, ExtraQueensAndEarlyQueenMoves) {
-    auto material = [](const char *fen, int phase) {
-        prepare(fen, phase);
-        runPieces(WHITE);
-        return pieceMaterial[WHITE];
-    };
-    const char *two = "6k1/8/8/8/8/7K/8/QQ6 w - - 0 1";
-    const char *three = "6k1/8/8/8/8/7K/8/QQQ5 w - - 0 1";
     // The second and third queen cost nothing.
-    EXPECT_EQ(material(two, 1), 1800);
-    EXPECT_EQ(material(three, 1), 2700);
-    EXPECT_EQ(material(three, 0), 2700);
-    // A fourth queen only comes from a promotion in play: a7-a8=Q made by the move maker.
-    auto fourQueens = [](int phase) {
+    for (int phase : {0, 1}) {
+        piecesEval("6k1/8/8/8/8/7K/8/QQ6 w - - 0 1", phase);
+        EXPECT_EQ(pieceMaterial[WHITE], 1800);
+        piecesEval("6k1/8/8/8/8/7K/8/QQQ5 w - - 0 1", phase);
+        EXPECT_EQ(pieceMaterial[WHITE], 2700);
+    }
+    // A fourth queen only comes from a promotion in play: a7-a8=Q made by the move maker. It
+    // costs 100 in the middlegame and endgame, nothing in the opening.
+    for (int phase = 0; phase < 3; phase++) {
         prepare("8/P7/8/7k/8/7K/8/QQQ5 w - - 0 1", phase);
-        move_list m{};
-        m.from = 8;
-        m.to = 0;
-        m.promote = QUEEN;
-        m.captured = EMPTY;
-        m.moved = WPAWN;
-        m.checkSquare = NO_SQUARE;
-        m.type = MT_PROMOTION;
+        move_list m{8, 0, QUEEN, EMPTY, WPAWN, NO_SQUARE, MT_PROMOTION, 0};
         mvstack(&m, 0);
         ply = 1;
         gameFlags ^= GF_WHITE_TO_MOVE;
         SEE();
         runPieces(WHITE);
-        const int32_t result = pieceMaterial[WHITE];
+        EXPECT_EQ(pieceMaterial[WHITE], phase == 0 ? 3600 : 3500) << phase;
+        if (phase == 1) {
+            EXPECT_EQ(endGameMaterial[WHITE], 12);
+        }
         ply = 0;
         gameFlags ^= GF_WHITE_TO_MOVE;
-        return result;
-    };
-    // The fourth costs 100 in the middlegame and endgame, nothing in the opening.
-    EXPECT_EQ(fourQueens(1), 3500);
-    EXPECT_EQ(endGameMaterial[WHITE], 12);
-    EXPECT_EQ(fourQueens(2), 3500);
-    EXPECT_EQ(fourQueens(0), 3600);
-
+    }
     // An unmoved queen next to its king gains 10 - 1 in the opening; one early move costs
     // 40 plus the distance penalty (none at distance 1); more than two moves cost nothing.
     prepare(START, 0);
     const int32_t home = evaluateFresh();
-    tracker[0].whiteQueenCounter = 1;
-    EXPECT_EQ(home - evaluateFresh(), 9 + 40);
-    tracker[0].whiteQueenCounter = 2;
-    EXPECT_EQ(home - evaluateFresh(), 9 + 20);
-    tracker[0].whiteQueenCounter = 3;
-    EXPECT_EQ(home - evaluateFresh(), 9);
-}
-
-TEST(RookTerms, MovedRookBeforeCastling) {
-    prepare(START, 0);
-    const int h1 = slotOn(tracker[0].whiteRook, ROOK_SLOTS, 63);
-    ASSERT_GE(h1, 0);
-    ASSERT_LT(h1, 2);
-    const int32_t home = evaluateFresh();
-    tracker[0].whiteRookCounter[h1] = 1;
-    EXPECT_EQ(home - evaluateFresh(), 10);
-    // Once the king has castled a rook may move freely.
-    moveStack[0].castleRights |= CR_WHITE_CASTLED;
-    const int32_t castledHome = (tracker[0].whiteRookCounter[h1] = 0, evaluateFresh());
-    tracker[0].whiteRookCounter[h1] = 1;
-    EXPECT_EQ(castledHome - evaluateFresh(), 0);
+    const int32_t loss[] = {9 + 40, 9 + 20, 9};
+    for (int moves = 1; moves <= 3; moves++) {
+        tracker[0].whiteQueenCounter = (int8_t)moves;
+        EXPECT_EQ(home - evaluateFresh(), loss[moves - 1]) << moves;
+    }
 }

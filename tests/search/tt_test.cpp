@@ -15,11 +15,22 @@ void usePosition(int p, uint64_t key, uint64_t lock) {
     ply = (int8_t)p;
     hash[p] = key;
     hashlock[p] = lock;
-    moveStack[p].stackFlags = 0;
+    moveStack[p].stackFlags = moveStack[p].threatenedPiece = moveStack[p].hangingPiece = 0;
     moveStack[p].exactScored = 0;
-    moveStack[p].threatenedPiece = 0;
-    moveStack[p].hangingPiece = 0;
 }
+
+// The hash move of the current node, or {-1, -1, -1} when there is none.
+struct HashMove {
+    int from, to, promote;
+    bool operator==(const HashMove &) const = default;
+};
+HashMove hashMove() {
+    int8_t from, to, promote;
+    if (!lookupHashMove(from, to, promote))
+        return {-1, -1, -1};
+    return {from, to, promote};
+}
+constexpr HashMove NONE{-1, -1, -1};
 
 class TT : public ::testing::Test {
   protected:
@@ -28,10 +39,7 @@ class TT : public ::testing::Test {
         searchFlags = 0;
         clearHashTables();
     }
-    void TearDown() override {
-        searchFlags = 0;
-        ply = 0;
-    }
+    void TearDown() override { searchFlags = ply = 0; }
 };
 
 TEST_F(TT, EmptyTableKnowsNothing) {
@@ -43,8 +51,7 @@ TEST_F(TT, EmptyTableKnowsNothing) {
     EXPECT_TRUE(searchFlags & SF_NEED_QUIESCE);
     EXPECT_EQ(probeHashQS(-WIDE, WIDE), -9900);
     EXPECT_EQ(probePVline(), -9900);
-    int8_t from, to, promote;
-    EXPECT_FALSE(lookupHashMove(from, to, promote));
+    EXPECT_EQ(hashMove(), NONE);
 }
 
 TEST_F(TT, StoredMateGivesItsDraftAsDistance) {
@@ -123,10 +130,8 @@ TEST_F(TT, SecondPositionOfASlotGoesToTheCollisionTable) {
     EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 3), 11);
     usePosition(0, slot + STORE_SIZE, 2);
     EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 3), 22);
-    int8_t from, to, promote;
-    ASSERT_TRUE(lookupHashMove(from, to, promote));
-    EXPECT_EQ(from, 9);
-    EXPECT_EQ(to, 17);
+    EXPECT_EQ(hashMove().from, 9);
+    EXPECT_EQ(hashMove().to, 17);
     // A third position replaces whatever the collision slot holds; the primary stays.
     usePosition(0, slot + 2 * STORE_SIZE, 3);
     recordHashAB(33, 0, 10, 18, 0, 0, 3);
@@ -146,14 +151,11 @@ TEST_F(TT, ShallowerResultRefreshesOnlyScoreAndMove) {
     usePosition(0, 4444, 44);
     recordHashAB(50, 0x00, 9, 17, 0, 0, 5);
     EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 8), 50); // still answers for depth 8
-    int8_t from, to, promote;
-    ASSERT_TRUE(lookupHashMove(from, to, promote));
-    EXPECT_EQ(from, 9);
-    EXPECT_EQ(to, 17);
+    EXPECT_EQ(hashMove().from, 9);
+    EXPECT_EQ(hashMove().to, 17);
     recordHashAB(20, 0, 0, 0, 0, 0, 4); // no best move: nothing changes
     EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 8), 50);
-    ASSERT_TRUE(lookupHashMove(from, to, promote));
-    EXPECT_EQ(from, 9);
+    EXPECT_EQ(hashMove().from, 9);
     recordHashAB(70, 0, 10, 18, 0, 0, 9); // deeper: a new entry
     EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 9), 70);
     // A position that repeated inside the tree may be replaced by a shallower result.
@@ -193,8 +195,7 @@ TEST_F(TT, NullMoveSearchUsesItsOwnTables) {
     EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 4), 66);
     searchFlags = 0;
     EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 4), -9900);
-    int8_t from, to, promote;
-    EXPECT_FALSE(lookupHashMove(from, to, promote));
+    EXPECT_EQ(hashMove(), NONE);
     clearHashTables();
     searchFlags = SF_NULL_SEARCH;
     EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 4), -9900);
@@ -204,15 +205,10 @@ TEST_F(TT, NullMoveSearchUsesItsOwnTables) {
 TEST_F(TT, HashMoveKeepsItsPromotion) {
     usePosition(0, 2020, 20);
     recordHashAB(300, 0x08, 12, 4 + (5 - 2) * 64, 0, 0, 3); // e7-e8=Q
-    int8_t from, to, promote;
-    ASSERT_TRUE(lookupHashMove(from, to, promote));
-    EXPECT_EQ(from, 12);
-    EXPECT_EQ(to, 4);
-    EXPECT_EQ(promote, QUEEN);
+    EXPECT_EQ(hashMove(), (HashMove{12, 4, QUEEN}));
     usePosition(0, 2021, 21);
     recordHashAB(300, 0x08, 12, 4 + (4 - 2) * 64, 0, 0, 3); // e7-e8=R
-    ASSERT_TRUE(lookupHashMove(from, to, promote));
-    EXPECT_EQ(promote, ROOK);
+    EXPECT_EQ(hashMove(), (HashMove{12, 4, ROOK}));
 }
 
 // The principal-variation probe follows only exact entries with a best move.
