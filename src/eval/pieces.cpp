@@ -131,9 +131,18 @@ static int32_t goodPinTerm() {
     }
 }
 
+// Work common to every knight, bishop, rook and queen: fresh flags, its square value, whether
+// it guards one of its own passed pawns, and the target scan. Returns the counted moves.
+static int beginPiece(int c, int piece, int slot, int s, uint64_t attacks) {
+    resetPieceFlags();
+    pieceEval[c] += pieceSquareValue(c, piece, s);
+    if (attacks & passPawnsOf(boards[ply], c))
+        pieceStatus.protectPassPawn = 1;
+    return scanPieceTargets(c, piece, slot, s, attacks, false);
+}
+
 static void scoreKnights(int c) {
     const evaluator &own = seeOf(c);
-    bboard &b = boards[ply];
     const int enemyKing = kingSlot(tracker[ply], c ^ 1);
     const int8_t *slots = knightSlots(tracker[ply], c);
     addMaterial(c, KNIGHT, own.knightCount);
@@ -142,12 +151,8 @@ static void scoreKnights(int c) {
         const int s = slots[slot];
         if (s < 0)
             continue;
-        resetPieceFlags();
         seen += 1;
-        pieceEval[c] += pieceSquareValue(c, KNIGHT, s);
-        if (knightattack[s] & passPawnsOf(b, c))
-            pieceStatus.protectPassPawn = 1;
-        const int moves = scanPieceTargets(c, KNIGHT, slot, s, knightattack[s], false);
+        const int moves = beginPiece(c, KNIGHT, slot, s, knightattack[s]);
         pieceStatus.outpost = isOutpost(c, s);
         pieceStatus.kingPoint = (knightattack[s] & kingattack[enemyKing]) != 0;
         const int counter = pieceCounter(c, KNIGHT, slot);
@@ -233,7 +238,6 @@ static int fianchettoCount(int c, int s) {
 
 static void scoreBishops(int c) {
     const evaluator &own = seeOf(c);
-    bboard &b = boards[ply];
     const int enemyKing = kingSlot(tracker[ply], c ^ 1);
     const int8_t *slots = bishopSlots(tracker[ply], c);
     addMaterial(c, BISHOP, own.bishopCountWhite + own.bishopCountBlack);
@@ -242,13 +246,8 @@ static void scoreBishops(int c) {
         const int s = slots[slot];
         if (s < 0)
             continue;
-        resetPieceFlags();
         seen += 1;
-        pieceEval[c] += pieceSquareValue(c, BISHOP, s);
-        const uint64_t attacks = piece_scan('B', '0', (int8_t)s);
-        if (attacks & passPawnsOf(b, c))
-            pieceStatus.protectPassPawn = 1;
-        const int moves = scanPieceTargets(c, BISHOP, slot, s, attacks, false);
+        const int moves = beginPiece(c, BISHOP, slot, s, piece_scan('B', '0', (int8_t)s));
         pieceStatus.outpost = isOutpost(c, s);
         pieceStatus.kingPoint = linesHitKingZone(BISHOP, s, enemyKing);
         pieceStatus.fianchetto = (int8_t)fianchettoCount(c, s);
@@ -361,14 +360,12 @@ static void scoreRooks(int c) {
         const int s = slots[slot];
         if (s < 0)
             continue;
-        resetPieceFlags();
         seen += 1;
-        pieceEval[c] += pieceSquareValue(c, ROOK, s);
         const uint64_t attacks = piece_scan('R', '0', (int8_t)s);
+        const int moves = beginPiece(c, ROOK, slot, s, attacks);
         rookPassedPawnFlags(c, s, attacks);
         if (attacks & (rooksOf(b, c) | queensOf(b, c)))
             pieceStatus.connectedRook = 1;
-        const int moves = scanPieceTargets(c, ROOK, slot, s, attacks, false);
         pieceStatus.kingPoint = linesHitKingZone(ROOK, s, enemyKing);
         pieceStatus.openFile = openFileCode(c, s);
         const int32_t openFileTerm =
@@ -439,7 +436,6 @@ static void scoreRooks(int c) {
 
 static void scoreQueens(int c) {
     const evaluator &own = seeOf(c);
-    bboard &b = boards[ply];
     trak &t = tracker[ply];
     const int enemyKing = kingSlot(t, c ^ 1);
     const int ownKing = kingSlot(t, c);
@@ -450,13 +446,8 @@ static void scoreQueens(int c) {
         const int s = slots[slot];
         if (s < 0)
             continue;
-        resetPieceFlags();
         seen += 1;
-        pieceEval[c] += pieceSquareValue(c, QUEEN, s);
-        const uint64_t attacks = piece_scan('Q', '0', (int8_t)s);
-        if (attacks & passPawnsOf(b, c))
-            pieceStatus.protectPassPawn = 1;
-        const int moves = scanPieceTargets(c, QUEEN, slot, s, attacks, false);
+        const int moves = beginPiece(c, QUEEN, slot, s, piece_scan('Q', '0', (int8_t)s));
         pieceStatus.kingPoint = linesHitKingZone(QUEEN, s, enemyKing);
         int32_t &eval = pieceEval[c];
 
