@@ -6,4 +6,3 @@
 void print_board(int8_t inPonder);
 void settings(int8_t ngame);
 int16_t userInputGame();
-int16_t userInputSearch();

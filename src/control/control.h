@@ -1,5 +1,4 @@
-// Engine control state: the four flag bytes, stop codes, pondering state; the main loop's
-// stop-code executor and the game-end test.
+// Engine control state: the four flag bytes, stop codes and pondering state.
 #pragma once
 
 #include "board/board.h"
@@ -15,10 +14,6 @@ extern int16_t ponderStore;
 inline bool whiteToMove() { return (gameFlags & GF_WHITE_TO_MOVE) != 0; }
 inline int sideToMove() { return whiteToMove() ? WHITE : BLACK; }
 
-// Executes the code in stopSearch (play the move, new game, force, undo, ponder hit ...).
-void searchStopped();
-// Tests the position at ply for the end of the game and announces the result.
-void checkGame();
 // 1 when bytes (or a buffered line) are waiting on standard input, else 0; never blocks.
 int checkInput();
 // Called by the search at every move it makes: lets the front end read waiting input, which
