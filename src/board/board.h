@@ -11,10 +11,9 @@
 #ifdef NDEBUG
 #define ASSERT(cond) ((void)0)
 #else
-#define ASSERT(cond)                                                                   \
-    ((cond) ? (void)0                                                                  \
-            : (std::fprintf(stderr, "assertion failed: %s (%s:%d)\n", #cond, __FILE__, \
-                            __LINE__),                                                 \
+#define ASSERT(cond)                                                                               \
+    ((cond) ? (void)0                                                                              \
+            : (std::fprintf(stderr, "assertion failed: %s (%s:%d)\n", #cond, __FILE__, __LINE__),  \
                std::abort()))
 #endif
 
@@ -49,9 +48,9 @@ constexpr int8_t WHITE = 0, BLACK = 1, NOCOLOUR = 7;
 // Direction codes: 0 = +1, 1 = -1, 2 = +8, 3 = -8, 4 = +9, 5 = -9, 6 = +7, 7 = -7.
 
 // gameFlags
-constexpr uint8_t GF_NO_GAME = 0x01, GF_BOOK_ON = 0x02, GF_IN_BOOK = 0x04,
-                  GF_ENGINE_WHITE = 0x08, GF_WHITE_TO_MOVE = 0x10, GF_ENTRY_WHITE = 0x20,
-                  GF_ENGINE_ACTIVE = 0x40, GF_XBOARD = 0x80;
+constexpr uint8_t GF_NO_GAME = 0x01, GF_BOOK_ON = 0x02, GF_IN_BOOK = 0x04, GF_ENGINE_WHITE = 0x08,
+                  GF_WHITE_TO_MOVE = 0x10, GF_ENTRY_WHITE = 0x20, GF_ENGINE_ACTIVE = 0x40,
+                  GF_XBOARD = 0x80;
 // searchFlags
 constexpr uint8_t SF_SEARCH_START = 0x01, SF_NULL_SEARCH = 0x02, SF_NEED_QUIESCE = 0x04,
                   SF_PONDERING = 0x08, SF_PONDER_MOVE = 0x10, SF_PONDER_WHITE = 0x20,
@@ -68,8 +67,8 @@ constexpr uint8_t TF_CONVENTIONAL = 0x01, TF_INCREMENTAL = 0x02, TF_FIXED_TIME =
 // move_list.type
 constexpr uint16_t MT_CAPTURE = 0x0001, MT_SAME_FILE = 0x0002, MT_OTHER_FILE = 0x0004,
                    MT_PROMOTION = 0x0008, MT_CHECK = 0x0010, MT_EN_PASSANT = 0x0020,
-                   MT_CASTLE_SHORT = 0x0040, MT_CASTLE_LONG = 0x0080,
-                   MT_DOUBLE_PUSH = 0x0100, MT_ESCAPE = 0x0200, MT_WINNING_CAPTURE = 0x0400;
+                   MT_CASTLE_SHORT = 0x0040, MT_CASTLE_LONG = 0x0080, MT_DOUBLE_PUSH = 0x0100,
+                   MT_ESCAPE = 0x0200, MT_WINNING_CAPTURE = 0x0400;
 // move_tag.castleRights
 constexpr uint8_t CR_WHITE_SHORT = 0x01, CR_WHITE_LONG = 0x02, CR_BLACK_SHORT = 0x04,
                   CR_BLACK_LONG = 0x08, CR_WHITE_CASTLED = 0x10, CR_BLACK_CASTLED = 0x20;
@@ -206,13 +205,12 @@ using scoreProfile = PROFILE;
 
 // Evaluation scratch flags and the few facts that outlive one evaluation.
 struct STATUS {
-    int8_t backwardPawn, isolatedPawn, doubledPawn, trebledPawn, passedPawn,
-        connectedPassedPawn, promotionImminent, wingPawnAdvance, protectPassPawn, blockedPawn,
-        hangPiece, outpost, blockedPassedPawn, connectedPawn, pawnChain, weakPawnHit, farPawn,
-        farAdvance, trappedPiece, pinnedPiece, kingPoint, fianchetto, goodPin, openFile,
-        rookInFront, connectedRook, rookBehind, cornerRook, kingDefender, kingExposed,
-        whiteHasCastled, blackHasCastled, defendWeakPawn, whiteStalemate, kingsPawns,
-        blackStalemate, stalemate, ableToMove;
+    int8_t backwardPawn, isolatedPawn, doubledPawn, trebledPawn, passedPawn, connectedPassedPawn,
+        promotionImminent, wingPawnAdvance, protectPassPawn, blockedPawn, hangPiece, outpost,
+        blockedPassedPawn, connectedPawn, pawnChain, weakPawnHit, farPawn, farAdvance, trappedPiece,
+        pinnedPiece, kingPoint, fianchetto, goodPin, openFile, rookInFront, connectedRook,
+        rookBehind, cornerRook, kingDefender, kingExposed, whiteHasCastled, blackHasCastled,
+        defendWeakPawn, whiteStalemate, kingsPawns, blackStalemate, stalemate, ableToMove;
 };
 
 // Clock record, all in milliseconds of the engine's wall clock.

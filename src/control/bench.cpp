@@ -11,8 +11,6 @@
 
 #include <cstdio>
 
-
-
 int runBench(int depth) {
     uint64_t total = 0;
     const int32_t start = now();

@@ -60,9 +60,8 @@ static int numberInRange(const char *s, int lo, int hi) {
     return (int)v;
 }
 
-
 void prepareToolSearch(int depth, int32_t milliseconds) {
-    gameFlags &= (uint8_t)~(GF_BOOK_ON | GF_IN_BOOK | GF_XBOARD | GF_NO_GAME);
+    gameFlags &= (uint8_t) ~(GF_BOOK_ON | GF_IN_BOOK | GF_XBOARD | GF_NO_GAME);
     searchFlags = 0;
     detectionFlags = DF_POST | DF_SHOW_PV;
     searchPollEnabled = false;

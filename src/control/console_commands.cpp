@@ -182,9 +182,9 @@ int16_t userInputGame() {
         if (bookFile)
             gameFlags |= GF_BOOK_ON | GF_IN_BOOK;
         else
-            gameFlags &= (uint8_t)~(GF_BOOK_ON | GF_IN_BOOK);
+            gameFlags &= (uint8_t) ~(GF_BOOK_ON | GF_IN_BOOK);
     } else if (!std::strcmp(w, "nobook")) {
-        gameFlags &= (uint8_t)~(GF_BOOK_ON | GF_IN_BOOK);
+        gameFlags &= (uint8_t) ~(GF_BOOK_ON | GF_IN_BOOK);
     } else if (!std::strcmp(w, "force")) {
         searchFlags &= 0x40;
         gameFlags &= (uint8_t)~GF_ENGINE_ACTIVE;
@@ -193,7 +193,7 @@ int16_t userInputGame() {
     } else if (!std::strcmp(w, "post")) {
         detectionFlags |= DF_POST | DF_SHOW_PV;
     } else if (!std::strcmp(w, "nopost")) {
-        detectionFlags &= (uint8_t)~(DF_POST | DF_SHOW_PV);
+        detectionFlags &= (uint8_t) ~(DF_POST | DF_SHOW_PV);
     } else if (!std::strcmp(w, "level")) {
         levelCommand(words, n);
         return 1;

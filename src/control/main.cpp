@@ -37,7 +37,7 @@ int main(int argc, char **argv) {
         gameFlags |= GF_BOOK_ON | GF_IN_BOOK;
     } else {
         std::printf("Opening book is missing.\n");
-        gameFlags &= (uint8_t)~(GF_BOOK_ON | GF_IN_BOOK);
+        gameFlags &= (uint8_t) ~(GF_BOOK_ON | GF_IN_BOOK);
     }
     if (!(gameFlags & GF_XBOARD))
         printBanner();

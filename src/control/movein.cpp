@@ -23,7 +23,9 @@ bool isPieceLetter(char c) { return c == 'B' || c == 'K' || c == 'N' || c == 'Q'
 bool isPromotionLetter(char c) { return c == 'B' || c == 'N' || c == 'Q' || c == 'R'; }
 bool isCastleO(char c) { return c == 'O' || c == 'o' || c == '0'; }
 int squareAt(char f, char r) { return (f - 'a') + 8 * ('8' - r); }
-int promotionCode(char c) { return c == 'B' ? BISHOP : c == 'N' ? KNIGHT : c == 'R' ? ROOK : QUEEN; }
+int promotionCode(char c) {
+    return c == 'B' ? BISHOP : c == 'N' ? KNIGHT : c == 'R' ? ROOK : QUEEN;
+}
 bool isCheckMark(char c) { return c == '+' || c == '#'; }
 
 // Ranks 2..7 for a pawn that does not promote; 1 or 8 for one that does.

@@ -38,8 +38,7 @@ void printPerftRows(int depth) {
     unsigned long long previous = 0;
     for (int d = 1; d <= depth; d++) {
         perft((int8_t)d);
-        std::printf("%d\t\t\t%lld\t\t\t%lld\n", d, (long long)(nodes - previous),
-                    (long long)nodes);
+        std::printf("%d\t\t\t%lld\t\t\t%lld\n", d, (long long)(nodes - previous), (long long)nodes);
         std::fflush(stdout);
         previous = nodes;
         nodes = 0;
@@ -58,8 +57,7 @@ static int parsePerftDepth(const char *s) {
 }
 
 void perftDialog() {
-    static const char *const ASK =
-        "Enter depth to search on current position or 'exit' to quit.\n";
+    static const char *const ASK = "Enter depth to search on current position or 'exit' to quit.\n";
     detectionFlags |= DF_KEEP_READING;
     print_board(0);
     std::printf("%sDepth (1 - 30): - ", ASK);

@@ -5,7 +5,7 @@
 
 constexpr int PAWN_HASH_SIZE = 1 << 20;
 
-extern PROFILE profile;   // evaluation weights, loaded once by setup
+extern PROFILE profile;    // evaluation weights, loaded once by setup
 extern STATUS pieceStatus; // scratch flags; promotionImminent, castled flags, stalemate persist
 extern tag_pnhash pawnStore[PAWN_HASH_SIZE];
 extern const tag_pnhash temp_pnstore; // the empty pawn entry
@@ -16,8 +16,8 @@ extern int32_t seeBoardPawn[PAWN_SLOTS][64], seeBoardKnight[KNIGHT_SLOTS][64],
     seeBoardBishop[BISHOP_SLOTS][64], seeBoardRook[ROOK_SLOTS][64], seeBoardQueen[QUEEN_SLOTS][64];
 
 // Piece-square tables [phase][square], laid out for White; Black reads the flipped square.
-extern const int32_t pawnsq[3][64], knightsq[3][64], bishopsq[3][64], rooksq[3][64],
-    queensq[3][64], kingsq[3][64];
+extern const int32_t pawnsq[3][64], knightsq[3][64], bishopsq[3][64], rooksq[3][64], queensq[3][64],
+    kingsq[3][64];
 // Piece-square value of `piece` (a pawn code or KNIGHT..KING) of colour c on square s.
 int32_t pieceSquareValue(int c, int piece, int s);
 

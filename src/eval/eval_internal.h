@@ -55,6 +55,6 @@ void clearTargetScratch();
 
 // Component scorers called by evaluate in its fixed order.
 void probePawnHash(int32_t pawnHashScore[2]); // pawns.cpp: hashed pawn structure
-void scorePawns(int c);                        // pawns.cpp: per-call pawn terms of colour c
-void scorePieces(int c);                       // pieces.cpp: knights, bishops, rooks, queens
-void scoreKing(int c);                         // king.cpp: king terms of colour c
+void scorePawns(int c);                       // pawns.cpp: per-call pawn terms of colour c
+void scorePieces(int c);                      // pieces.cpp: knights, bishops, rooks, queens
+void scoreKing(int c);                        // king.cpp: king terms of colour c
