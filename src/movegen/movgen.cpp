@@ -74,6 +74,11 @@ bool isAttackedOn(int8_t s, int by, uint64_t occ, uint64_t gone) {
                            (bishopsOf(b, by) | queens) & keep) != 0;
 }
 
+discovery discoveryOf(const genContext &g, int8_t f) {
+    const int8_t d = verifyPin(g.discLine, g.E, f);
+    return {d, hiddenSquare, d >= 0 ? ~rays[g.E][d] : 0};
+}
+
 uint64_t legalTargets(const genContext &g, int8_t f, uint64_t targets) {
     if (verifyPin(g.pinLine, g.K, f) >= 0)
         targets &= rays[g.K][direct[g.K][f]];
@@ -285,16 +290,14 @@ static void generatePieceMoves(genContext &g, int kind) {
             targets &= chk;
         if (!targets)
             continue;
-        const int8_t d = verifyPin(g.discLine, g.E, f);
-        const int8_t hidden = hiddenSquare;
-        const uint64_t offLine = d >= 0 ? ~rays[g.E][d] : 0;
+        const discovery dc = discoveryOf(g, f);
         const int e = seeBoard[ply][f];
         while (targets) {
             const int8_t t = (int8_t)lsb(targets);
             targets &= ~mask[t];
             const int8_t captured = squares[ply].insq[t];
-            const bool disc = (offLine & mask[t]) != 0;
-            const int8_t checkSq = disc ? hidden : ((chk & mask[t]) ? t : NO_SQUARE);
+            const bool disc = (dc.offLine & mask[t]) != 0;
+            const int8_t checkSq = disc ? dc.hidden : ((chk & mask[t]) ? t : NO_SQUARE);
             int D;
             const int v = exchangeValue(g, kind, i, f, t, captured, false, D);
             if (g.gen == 1 && captured != EMPTY && v < 0 && checkSq < 0)
@@ -313,10 +316,10 @@ static void generatePieceMoves(genContext &g, int kind) {
 // the king has left its square (a slider checking along a line also covers the square behind).
 static void generateKingMoves(genContext &g) {
     const int8_t K = g.K;
-    const int8_t d = verifyPin(g.discLine, g.E, K);
-    const int8_t hidden = hiddenSquare;
     // Steps that leave the line from the enemy king uncover the own slider behind the king.
-    const uint64_t offLine = d >= 0 ? ~rays[g.E][d] : 0;
+    const discovery dc = discoveryOf(g, K);
+    const int8_t d = dc.dir, hidden = dc.hidden;
+    const uint64_t offLine = dc.offLine;
     uint64_t steps = kingattack[K] & ~kingattack[g.E] & g.free;
     if (g.gen == 1)
         steps &= d >= 0 ? offLine : g.enemy;

@@ -22,6 +22,15 @@ struct genContext {
     int n;           // moves written so far
 };
 
+// The line from the enemy king that a piece on f shields for an own slider: every move of
+// that piece off the line gives discovered check from `hidden`.
+struct discovery {
+    int8_t dir;       // direction from the enemy king, -1 when the piece shields nothing
+    int8_t hidden;    // the unmasked slider
+    uint64_t offLine; // destinations that leave the line (empty when dir is -1)
+};
+discovery discoveryOf(const genContext &g, int8_t f);
+
 // Destinations of a piece on f that keep the own king safe: on its pin line when pinned, and
 // among the check-answering squares when in check.
 uint64_t legalTargets(const genContext &g, int8_t f, uint64_t targets);

@@ -112,9 +112,9 @@ void generatePawnMoves(genContext &g) {
         targets = legalTargets(g, f, targets);
         if (!targets)
             continue;
-        const int8_t d = verifyPin(g.discLine, g.E, f);
-        const int8_t hidden = hiddenSquare;
-        const uint64_t offLine = d >= 0 ? ~rays[g.E][d] : 0;
+        const discovery dc = discoveryOf(g, f);
+        const int8_t d = dc.dir, hidden = dc.hidden;
+        const uint64_t offLine = dc.offLine;
         const int e = seeBoard[ply][f];
         while (targets) {
             const int8_t t = (int8_t)lsb(targets);
