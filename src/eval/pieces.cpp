@@ -396,30 +396,19 @@ static void scoreRooks(int c) {
                 eval += profile.attackKingOpen;
             eval += openFileTerm;
             eval += goodPinTerm();
-        } else if (gameState == 1) {
+        } else {
+            // Middlegame and endgame share their rook terms; only the middlegame still
+            // minds an early rook move and a blocked centre pawn.
+            const bool mid = gameState == 1;
             if (seen == 2)
-                eval += profile.rookCountMid;
-            if (!castled && counter == 1)
+                eval += mid ? profile.rookCountMid : profile.rookCountEnd;
+            if (mid && !castled && counter == 1)
                 eval += profile.rookMoved;
             addSafetyTerms(c, profile.trappedRook, profile.pinnedRook);
-            if (blocksCentrePawn(c, s))
+            if (mid && blocksCentrePawn(c, s))
                 eval += profile.blockedCentrePawn;
             if (pieceStatus.kingPoint)
-                eval += profile.attackKingMid;
-            eval += pieceStatus.weakPawnHit * profile.weakPawnAttack;
-            eval += openFileTerm;
-            if (pieceStatus.connectedRook)
-                eval += profile.rookConnected;
-            if (onSeventh)
-                eval += profile.rookSeventh;
-            eval += passerTerm;
-            eval += goodPinTerm();
-        } else {
-            if (seen == 2)
-                eval += profile.rookCountEnd;
-            addSafetyTerms(c, profile.trappedRook, profile.pinnedRook);
-            if (pieceStatus.kingPoint)
-                eval += profile.attackKingEnd;
+                eval += mid ? profile.attackKingMid : profile.attackKingEnd;
             eval += pieceStatus.weakPawnHit * profile.weakPawnAttack;
             eval += openFileTerm;
             if (pieceStatus.connectedRook)
