@@ -2,9 +2,6 @@
 #include "board/makemove.h"
 
 #include "board/setup.h"
-#include "control/control.h"
-#include "eval/eval.h"
-#include "movegen/movegen.h"
 
 int8_t PPdetected[8];
 

@@ -1,9 +1,6 @@
 // Start-up tables: masks, position keys, rays, leaper and slider attacks, board geometry.
 #include "board/setup.h"
 
-#include "control/timecontrol.h"
-#include "eval/eval.h"
-
 // Row and file steps of the eight direction codes (+1, -1, +8, -8, +9, -9, +7, -7).
 static const int dirRow[8] = {0, 0, 1, -1, 1, -1, 1, -1};
 static const int dirFile[8] = {1, -1, 0, 0, 1, -1, -1, 1};
@@ -236,12 +233,8 @@ void setup() {
         hep_lock[s] = hash_rand();
     }
 
-    normalTime.searchTime = NO_TIME_LIMIT;
-    normalTime.savedTime = 0;
-
     buildRays();
     buildLeapers();
     buildSliders();
     buildExchangeTables();
-    loadProfile();
 }

@@ -3,9 +3,10 @@
 
 #include "board/makemove.h"
 #include "board/setup.h"
-#include "control/control.h"
 #include "eval/eval_internal.h"
 #include "movegen/movegen.h"
+
+#include <cstring>
 
 namespace {
 
@@ -16,6 +17,8 @@ constexpr int PAWN_STRUCTURE_COUNT = 8; // a side's eighth pawn is scored as a c
 
 tag_pnhash pawnStore[PAWN_HASH_SIZE];
 const tag_pnhash temp_pnstore = {0, 0, 0};
+// Zero at load is empty; the table is cleared only once something has been stored in it.
+static bool pawnStoreWritten = false;
 
 // ---------------------------------------------------------------------------
 // Geometry in a side's own frame. Every rule is told for White; Black's pawns are read on
@@ -362,6 +365,13 @@ static void scoreOnePawn(int c, int slot, int s) {
 // Public routines
 // ---------------------------------------------------------------------------
 
+void clearPawnHash() {
+    if (!pawnStoreWritten)
+        return;
+    std::memset(pawnStore, 0, sizeof pawnStore);
+    pawnStoreWritten = false;
+}
+
 // Looks up the pawn structure of ply in pawnStore; on a miss scores both colours' hashed
 // terms into the entry (which may add to moveStack[ply].newPassedPawn). Returns the entry's
 // scores in pawnHashScore[WHITE] / [BLACK].
@@ -369,6 +379,7 @@ void probePawnHash(int32_t pawnHashScore[2]) {
     ASSERT(ply >= 0 && ply < MAX_PLY);
     tag_pnhash &entry = pawnStore[pnhash[ply] % PAWN_HASH_SIZE];
     if (entry.pawnLock == 0 || entry.pawnLock != pnlock[ply]) {
+        pawnStoreWritten = true;
         entry.pawnLock = pnlock[ply];
         entry.whitePawnEval = scorePawnStructure(WHITE);
         entry.blackPawnEval = scorePawnStructure(BLACK);

@@ -3,7 +3,6 @@
 
 #include "board/position.h"
 #include "board/setup.h"
-#include "control/control.h"
 #include "eval/eval.h"
 #include "movegen/movegen.h"
 

@@ -4,7 +4,6 @@
 
 #include "board/makemove.h"
 #include "board/setup.h"
-#include "control/control.h"
 #include "eval/eval_internal.h"
 #include "movegen/movegen.h"
 

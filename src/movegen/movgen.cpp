@@ -2,11 +2,12 @@
 #include "movegen/movegen.h"
 
 #include "board/setup.h"
-#include "control/control.h"
-#include "eval/eval.h"
 #include "movegen/movgen_internal.h"
-#include "search/search.h"
-#include "search/tt.h"
+
+gallows killer[2][MAX_PLY];
+gallows matekiller[MAX_PLY];
+const gallows tempkiller = {0, -1, -10001};
+hashMoveHint orderingHashMove;
 
 // Ordering bases of the quiet-move table, by piece code (QUEEN..KNIGHT): a piece that has to
 // flee scores by how close it lands to a king, above all ordinary quiet moves.
@@ -378,10 +379,9 @@ static void generateCastling(genContext &g, bool kingSide) {
 
 // Hash move, mate killer and killers of the ply get their fixed keys; a later match
 // overwrites an earlier one.
-static void markHashAndKillers(const genContext &g) {
-    int8_t hf = 0, ht = 0, hp = 0;
-    const bool found = lookupHashMove(hf, ht, hp);
-    const int hashKey = found ? hf * 64 + ht : -1;
+static void markHashAndKillers(const genContext &g, const hashMoveHint &h) {
+    const int hashKey = h.found ? h.from * 64 + h.to : -1;
+    const int8_t hp = h.found ? h.promote : 0;
     for (int i = 0; i < g.n; i++) {
         move_list &m = g.list[i];
         const int key = m.from * 64 + m.to;
@@ -413,6 +413,8 @@ static void sortMoves(move_list *list, int n) {
 void movgen(int8_t gen, int8_t inQS) {
     ASSERT(ply >= 0 && ply < MAX_PLY);
     ASSERT(gameState >= 0 && gameState <= 2);
+    const hashMoveHint hint = orderingHashMove;
+    orderingHashMove.found = false;
     genContext g;
     g.gen = gen;
     g.inQS = inQS;
@@ -455,7 +457,7 @@ void movgen(int8_t gen, int8_t inQS) {
     generated[ply] = (int16_t)g.n;
     mvstore[ply + 1] = (int16_t)g.n;
     if ((searchFlags & (SF_SEARCH_START | SF_PONDER_ON)) && g.n > 0) {
-        markHashAndKillers(g);
+        markHashAndKillers(g, hint);
         sortMoves(g.list, g.n);
     }
 }

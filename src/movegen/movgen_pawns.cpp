@@ -2,7 +2,6 @@
 #include "movegen/movgen_internal.h"
 
 #include "board/setup.h"
-#include "control/control.h"
 
 static const int8_t promotionPieces[4] = {KNIGHT, BISHOP, ROOK, QUEEN};
 

@@ -3,14 +3,12 @@
 #include "movegen/movegen.h"
 
 #include "board/setup.h"
-#include "control/control.h"
 
 #include <cstring>
 
 // Square offset of each direction code.
 static const int dirOffset[8] = {1, -1, 8, -8, 9, -9, 7, -7};
 
-evaluator seeWhite, seeBlack;
 int32_t seeBoard[MAX_PLY][64];
 
 // One slider's walk: whose it is, what it may count and where its counts go.
