@@ -278,6 +278,21 @@ inline int32_t lsb(uint64_t set) { return __builtin_ctzll(set); }
 inline int8_t defenders(int32_t bits) { return (int8_t)__builtin_popcount(bits & 0x7FF); }
 
 // ---------------------------------------------------------------------------
+// Geometry in a side's own frame: a rule told for White is read for Black on the board turned
+// upside down (ranks mirrored), so "ahead" is always towards row 0.
+// ---------------------------------------------------------------------------
+constexpr uint64_t FILE_A_SET = 0x0101010101010101ULL;
+inline uint64_t squareBit(int s) { return 1ULL << s; }
+inline uint64_t fileSet(int f) { return FILE_A_SET << f; }
+// Square s (or the set) as colour c sees the board.
+inline int ownFrameSquare(int c, int s) { return c == WHITE ? s : s ^ 56; }
+inline uint64_t ownFrameSet(int c, uint64_t set) {
+    return c == WHITE ? set : __builtin_bswap64(set);
+}
+// Rank 1..8 of square s counted from colour c's side of the board.
+inline int relativeRank(int c, int s) { return 8 - (ownFrameSquare(c, s) >> 3); }
+
+// ---------------------------------------------------------------------------
 // Colour-parameterised access, so that mirrored White/Black code can be written once.
 // ---------------------------------------------------------------------------
 inline bool whiteToMoveFlag(uint8_t flags) { return (flags & GF_WHITE_TO_MOVE) != 0; }

@@ -110,7 +110,7 @@ static int defenderGamble(const captureOrder &a, const captureOrder &d, int nA, 
 }
 
 // Outcome of the exchange on a target worth v0 for the attacking side, attacker moving first.
-static int exchangeValue(int v0, const captureOrder &a, const captureOrder &d) {
+static int swapOffValue(int v0, const captureOrder &a, const captureOrder &d) {
     int nA = a.count, nD = d.count;
     if (nA == 0)
         return 0;
@@ -167,7 +167,7 @@ static void computeVariant(const xraySide &att, const xraySide &def) {
                 int E = 0;
                 if ((hangindex[as] & att.required) == att.required &&
                     (hangindex[ds] & def.required) == def.required)
-                    E = exchangeValue(see_val[t], attackers[as], defenders[ds]);
+                    E = swapOffValue(see_val[t], attackers[as], defenders[ds]);
                 ASSERT(E >= -128 && E <= 127);
                 seeTable[t][ds][as] = (int8_t)E;
             }

@@ -15,7 +15,7 @@ extern int32_t seeBoard[MAX_PLY][64];
 void SEE();
 
 // ---------------------------------------------------------------------------
-// Move generator (movgen.cpp)
+// Move generator (movegen.cpp)
 // ---------------------------------------------------------------------------
 // Writes the legal moves of the side to move at ply into searchData[ply] with type bits,
 // check squares and ordering scores. gen 0 all moves, 1 captures and checks, 2 checks only;

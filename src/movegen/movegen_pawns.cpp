@@ -1,5 +1,5 @@
 // Pawn moves of the move generator: pushes, captures, promotions and en passant.
-#include "movegen/movgen_internal.h"
+#include "movegen/movegen_internal.h"
 
 #include "board/setup.h"
 
@@ -122,7 +122,7 @@ void generatePawnMoves(genContext &g) {
             const bool capture = captured != EMPTY;
             const bool disc = (offLine & mask[t]) != 0;
             int D;
-            const int v = exchangeValue(g, g.c, i, f, t, captured, !capture, D);
+            const int v = moveExchangeValue(g, g.c, i, f, t, captured, !capture, D);
             if (promoting) {
                 if (!generatePromotions(g, f, t, captured, v, D, disc, hidden))
                     return;
