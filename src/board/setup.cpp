@@ -240,5 +240,4 @@ void setup() {
     buildRays();
     buildLeapers();
     buildSliders();
-    buildExchangeTables();
 }

@@ -379,6 +379,7 @@ static void exchangeValues() {
 
 void SEE() {
     ASSERT(ply >= 0 && ply < MAX_PLY);
+    ensureExchangeTables();
     const int mover = whiteToMoveFlag(gameFlags) ? WHITE : BLACK;
     const bool inCheck = (depthFlags[ply] & DPF_IN_CHECK) != 0;
     bboard &b = boards[ply];
