@@ -4,16 +4,12 @@
 #include "board/makemove.h"
 #include "board/position.h"
 #include "book/book.h"
-#include "control/control.h"
-#include "control/movetext.h"
-#include "control/timecontrol.h"
 #include "eval/eval.h"
 #include "movegen/movegen.h"
 #include "search/search_internal.h"
 #include "search/tt.h"
 
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 
 constexpr int32_t MATERIAL_WINDOW = 500;           // recapture window around the root balance
@@ -91,7 +87,7 @@ static int32_t bookChoice() {
     if (firstMove)
         gameState = 0; // a position set up from FEN starts as a middlegame; this one is not
     SEE();
-    movgen(0, 0);
+    generateSearchMoves(0, 0);
     if (mvstore[1] == 0)
         return -1;
     int32_t index;
@@ -185,7 +181,7 @@ static void timeAttempt(int32_t scored) {
     normalTime.timeCheck = now();
     normalTime.elapsed = normalTime.timeCheck - normalTime.startTime;
     if (detectionFlags & DF_POST)
-        pvline(searchDepth, scored, normalTime.elapsed / 1000, nodes, 0);
+        reportToFrontEnd(REPORT_THINKING, searchDepth, scored, normalTime.elapsed / 1000, nodes, 0);
 }
 
 // The expected reply becomes the ponder move; while pondering, a line shorter than the depth
@@ -348,7 +344,7 @@ static void startClocks() {
         normalTime.stopTime = stop > INT32_MAX ? INT32_MAX : (int32_t)stop;
         return;
     }
-    if ((gameFlags & GF_XBOARD) && checkInput()) {
+    if ((gameFlags & GF_XBOARD) && frontEnd.inputWaiting && frontEnd.inputWaiting()) {
         stopSearch = 13;
         return;
     }
@@ -364,10 +360,7 @@ static void announceMate(int32_t score) {
         searchFlags &= (uint8_t)~SF_PONDER_MOVE; // nothing to ponder on in a mate
         return;
     }
-    if (score > MATE_BOUND)
-        std::printf("Mate in %d\n", (FULL_WINDOW - score) / 2);
-    else
-        std::printf("Mate in %d\n", (score + FULL_WINDOW) / 2);
+    reportToFrontEnd(REPORT_MATE, searchDepth, score, 0, nodes, 0);
 }
 
 // ---------------------------------------------------------------------------
@@ -398,6 +391,14 @@ void classifyGamePhase() {
         gameState = 1;
         LEmargin = 75;
     }
+}
+
+void clearSearchMemory() {
+    clearHashTables();
+    clearPawnHash();
+    for (int p = 0; p < MAX_PLY; p++)
+        killer[0][p] = killer[1][p] = matekiller[p] = tempkiller;
+    drawn = -50;
 }
 
 // Chooses the move for the position at ply 0: from the book, or by iterative deepening.
