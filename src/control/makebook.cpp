@@ -95,46 +95,53 @@ static bool replayLine(char *line, int lineNo, int &moves) {
     return true;
 }
 
-// Share of the line's slots for each move: with no more lines than slots every line gets its
-// own slot; otherwise one slot each, then slot by slot to the move with the most lines per
-// slot it holds, so that a move twice as popular is drawn about twice as often. The shares
-// are then reduced by their common divisor (a lone move needs one slot, not fifteen).
+// Share of the position's slots for each move. With no more lines than slots every line
+// gets its own slot; otherwise the slots are shared in proportion to the lines (largest
+// remainders, the more played move first on a tie), so that a move played by one line in a
+// hundred is left to the opponent rather than drawn as often as a main line. The shares are
+// then reduced by their common divisor (a lone move needs one slot, not fifteen).
 static void shareSlots(const movePlayed *played, int count, int *slots) {
     int total = 0;
-    for (int i = 0; i < count; i++) {
-        slots[i] = played[i].lines;
+    for (int i = 0; i < count; i++)
         total += played[i].lines;
-    }
-    if (total > BOOK_MOVES_MAX) {
+    if (total <= BOOK_MOVES_MAX) {
         for (int i = 0; i < count; i++)
-            slots[i] = 1;
-        for (int given = count; given < BOOK_MOVES_MAX; given++) {
+            slots[i] = played[i].lines;
+    } else {
+        int remainder[MAX_MOVES], given = 0;
+        for (int i = 0; i < count; i++) {
+            slots[i] = played[i].lines * BOOK_MOVES_MAX / total;
+            remainder[i] = played[i].lines * BOOK_MOVES_MAX % total;
+            given += slots[i];
+        }
+        for (; given < BOOK_MOVES_MAX; given++) {
             int best = 0;
             for (int i = 1; i < count; i++)
-                if (played[i].lines * slots[best] > played[best].lines * slots[i])
+                if (remainder[i] > remainder[best])
                     best = i;
             slots[best]++;
+            remainder[best] = -1;
         }
     }
-    int divisor = slots[0];
-    for (int i = 1; i < count; i++)
+    int divisor = 0;
+    for (int i = 0; i < count; i++)
         divisor = std::gcd(divisor, slots[i]);
     for (int i = 0; i < count; i++)
         slots[i] /= divisor;
 }
 
 // Writes the line of one position: its moves from the most played, each as often as its slots.
-// Returns the number of distinct moves that did not fit on the line.
+// Returns the number of moves that were left without a slot.
 static int writePosition(FILE *out, uint64_t key, movePlayed *played, int count) {
     std::stable_sort(played, played + count,
                      [](const movePlayed &a, const movePlayed &b) { return a.lines > b.lines; });
-    const int dropped = count > BOOK_MOVES_MAX ? count - BOOK_MOVES_MAX : 0;
-    count -= dropped;
-    int slots[BOOK_MOVES_MAX];
+    int slots[MAX_MOVES];
     shareSlots(played, count, slots);
-    int n = 0;
-    for (int i = 0; i < count; i++)
+    int n = 0, dropped = 0;
+    for (int i = 0; i < count; i++) {
         n += slots[i];
+        dropped += slots[i] == 0;
+    }
     char keyText[BOOK_KEY_DIGITS + 1];
     bookKeyText(key, keyText);
     std::fprintf(out, "%s%X  ", keyText, n);
@@ -219,7 +226,7 @@ int makeBook(const char *in, const char *out) {
     }
     std::printf("makebook: %d lines, %d positions written to %s\n", lines, positions, out);
     if (dropped > 0)
-        std::printf("makebook: %d rarely played moves left out (at most %d moves a position)\n",
+        std::printf("makebook: %d rarely played moves left to the opponent (%d slots a position)\n",
                     dropped, BOOK_MOVES_MAX);
     return 0;
 }

@@ -15,7 +15,6 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <map>
-#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -116,11 +115,10 @@ TEST(MakeBook, WeighsMovesByTheLinesThatPlayThem) {
     const uint16_t e5 = (uint16_t)playText("e5");
     takeback();
     const uint16_t c5 = (uint16_t)playText("c5");
-    // 30 lines of 1.e4 against 3 of 1.d4 fill the 15 slots about ten to one; 20 e5 against
-    // 10 c5 reduce to two to one.
+    // 30 lines of 1.e4 against 3 of 1.d4 share the 15 slots 14 to 1; 20 e5 against 10 c5
+    // reduce to two to one.
     EXPECT_EQ(book[start].size(), 15u);
-    EXPECT_GE(std::count(book[start].begin(), book[start].end(), e4), 13);
-    EXPECT_LE(std::count(book[start].begin(), book[start].end(), e4), 14);
+    EXPECT_EQ(std::count(book[start].begin(), book[start].end(), e4), 14);
     EXPECT_EQ(book[afterE4], (std::vector<uint16_t>{e5, e5, c5}));
 
     // Few lines keep their exact counts.
@@ -162,26 +160,25 @@ TEST(MakeBook, RefusesIllegalAmbiguousAndOverlongLinesAndWritesNothing) {
     EXPECT_EQ(status, 1);
 }
 
-// Every line of the shipped opening file is legal, every move it plays is in the book for its
-// position, every book move is legal there, and every book position comes from a line.
+// Every line of the shipped opening file is legal; the book holds exactly the positions the
+// lines play a move in, only moves the lines play there, and every move that at least one
+// variation in fifteen plays there.
 TEST(MakeBook, ShippedBookReplaysFromItsLines) {
     const std::string in = std::string(MORVA_TEST_DATA) + "/../book/openings.txt";
     const std::string out = tempPath("shipped.bok");
     int status;
     const std::string said = build(in, out, status);
     ASSERT_EQ(status, 0) << said;
-    EXPECT_EQ(said.find("left out"), std::string::npos) << said;
     bookLines book = parseBook(out);
 
-    toStart();
+    std::map<std::string, std::map<uint16_t, int>> played; // key -> move -> lines
     std::istringstream lines(readFile(in));
     std::string line;
-    std::set<std::string> visited;
     int variations = 0, lineNo = 0;
+    toStart();
     while (std::getline(lines, line)) {
         lineNo++;
-        line = line.substr(0, line.find('#'));
-        std::istringstream words(line);
+        std::istringstream words(line.substr(0, line.find('#')));
         std::vector<std::string> moves;
         for (std::string w; words >> w;)
             moves.push_back(w);
@@ -194,25 +191,30 @@ TEST(MakeBook, ShippedBookReplaysFromItsLines) {
             takeback();
         for (const std::string &m : moves) {
             const std::string key = keyHere();
-            visited.insert(key);
-            ply = 0;
-            SEE();
-            movgen(0, 0);
-            for (uint16_t c : book[key]) { // every book move of the position is legal
-                bool legal = false;
-                for (int i = 0; i < mvstore[1]; i++)
-                    legal |= bookMoveCode(searchData[0][i]) == c;
-                EXPECT_TRUE(legal) << "line " << lineNo << " before " << m;
-            }
             const int c = playText(m);
             ASSERT_GE(c, 0) << "line " << lineNo << ": " << m;
-            EXPECT_NE(std::find(book[key].begin(), book[key].end(), (uint16_t)c), book[key].end())
-                << "line " << lineNo << ": " << m;
+            played[key][(uint16_t)c]++;
         }
     }
     EXPECT_GE(variations, 400);
     EXPECT_LE(variations, 800);
-    for (const auto &entry : book)
-        EXPECT_EQ(visited.count(entry.first), 1u) << entry.first;
+    EXPECT_EQ(book.size(), played.size());
+    for (const auto &[key, moves] : played) {
+        const std::vector<uint16_t> &slots = book[key];
+        EXPECT_LE(slots.size(), (size_t)BOOK_MOVES_MAX);
+        int total = 0;
+        for (const auto &move : moves)
+            total += move.second;
+        for (const auto &[code, count] : moves) {
+            const bool inBook = std::find(slots.begin(), slots.end(), code) != slots.end();
+            EXPECT_TRUE(inBook || count * BOOK_MOVES_MAX < total) << key << " " << code;
+        }
+        for (uint16_t code : slots)
+            EXPECT_EQ(moves.count(code), 1u) << key << " " << code;
+    }
+    // The move maker keeps "the last move castled" for the evaluation, and setting a position
+    // up does not clear it: a quiet move leaves later tests no castling of the last line.
     toStart();
+    playText("e4");
+    takeback();
 }
