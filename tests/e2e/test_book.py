@@ -25,6 +25,13 @@ REPLIES = {"e4": ["e5", "Nf3", "Nc6", "Bb5"], "d4": ["d5", "c4", "e6", "Nc3"],
 ANSWERS = "e4 e5 Nf3 Nc6\ne4 c5 Nf3 d6\n"
 
 THINKING = re.compile(r"(?m)^\d+ -?\d+ \d+ \d+ ")
+# A move as the console prints it: alone on its line or right after the prompt (a thinking
+# line ends in a blank, so it never matches).
+SAN = r"(?:[NBRQK][a-h]?[1-8]?x?[a-h][1-8]|[a-h](?:x[a-h])?[1-8](?:=?[NBRQ])?|O-O(?:-O)?)[+#]?"
+
+
+def console_move(san=SAN):
+    return r"(?<![\w.])(%s)\n" % san
 
 
 def make_book(directory, lines):
@@ -134,22 +141,22 @@ class ConsolePlay(EngineTestCase):
     def test_book_moves_at_once_then_a_search_when_the_line_ends(self):
         with tempfile.TemporaryDirectory() as tmp:
             s = self.start(tmp, LINES, "new\npost\ndepth 2\nblack\ngo\n")
-            text = s.expect(r"(?m)^(e4|d4|Nf3|c4)\n")
+            text = s.expect(console_move("e4|d4|Nf3|c4"))
             first = text.split()[-1]
             self.assertIsNone(THINKING.search(text), text)
             line = REPLIES[first]
             for reply, answer in ((line[0], line[1]), (line[2], line[3])):
                 s.send(reply + "\n")
-                text = s.expect(r"(?m)^%s\n" % answer)
+                text = s.expect(console_move(answer))
                 self.assertIsNone(THINKING.search(text), text)
             s.send("a6\n")
-            text = s.expect(r"(?m)^[NBRQK]?[a-h]?x?[a-h][1-8]\+?\n|^O-O")
+            text = s.expect(console_move())
             self.assertIsNotNone(THINKING.search(text), "out of the book it thinks: " + text)
 
     def test_nobook_searches_from_the_first_move(self):
         with tempfile.TemporaryDirectory() as tmp:
             s = self.start(tmp, LINES, "new\nnobook\npost\ndepth 2\nblack\ngo\n")
-            text = s.expect(r"(?m)^[NBRQ]?[a-h][1-8]\n")
+            text = s.expect(console_move())
             self.assertIsNotNone(THINKING.search(text), text)
 
     def test_games_started_in_different_seconds_do_not_all_open_alike(self):
