@@ -76,8 +76,11 @@ def plays(stdin, needs=""):
 
 
 class Location(EngineTestCase):
-    def test_book_in_the_working_directory_then_beside_the_executable(self):
+    def test_builder_and_the_book_found_here_then_beside_the_executable(self):
         with tempfile.TemporaryDirectory() as home, tempfile.TemporaryDirectory() as elsewhere:
+            self.assertEqual(make_book(home, "e4 e5\ne4 e5 Nf3 Nc6 Bb5 a6 Bb6\n"),
+                             (1, "makebook: line 2: illegal or ambiguous move Bb6\n"))
+            self.assertFalse(os.path.exists(os.path.join(home, "Morvabook.bok")))
             self.assertEqual(make_book(home, LINES),
                              (0, "makebook: 4 lines, 17 positions written to Morvabook.bok\n"))
             engine = shutil.copy(BINARY, os.path.join(home, "morvaquint"))
@@ -93,29 +96,31 @@ class Location(EngineTestCase):
         self.assertIn("Opening book is ........... Off\n", outs[2])
 
 
+def through_the_book(test, s, move, reply):
+    """The engine's first moves come at once without thinking lines, a search when the line
+    ends: `move` makes the pattern of an engine move, `reply` the command of a user move."""
+    text = s.expect(move("e4|d4|Nf3|c4"))
+    line = REPLIES[re.search(move("e4|d4|Nf3|c4"), text).group(1)].split()
+    for i in (0, 2):
+        test.assertIsNone(THINKING.search(text), text)
+        s.send(reply(line[i]))
+        text = s.expect(move(line[i + 1]))
+    test.assertIsNone(THINKING.search(text), text)
+    s.send(reply("a6"))
+    test.assertIsNotNone(THINKING.search(s.expect(move(SAN))), "no search out of the book")
+
+
 class ConsolePlay(EngineTestCase):
     @classmethod
     def setUpClass(cls):
         if not plays("new\nnobook\ndepth 1\nblack\ngo\nquit\n"):
             raise unittest.SkipTest("the console cannot play a game yet")
 
-    def test_book_moves_at_once_then_a_search_when_the_line_ends(self):
+    def test_book_moves_then_a_search_and_nobook_searches_at_once(self):
         with tempfile.TemporaryDirectory() as tmp:
             make_book(tmp, LINES)
             s = Session(self, tmp, "new\npost\ndepth 2\nblack\ngo\n")
-            text = s.expect(console_move("e4|d4|Nf3|c4"))
-            reply = REPLIES[text.split()[-1]].split()
-            for i in (0, 2):
-                self.assertIsNone(THINKING.search(text), text)
-                s.send(reply[i] + "\n")
-                text = s.expect(console_move(reply[i + 1]))
-            self.assertIsNone(THINKING.search(text), text)
-            s.send("a6\n")
-            self.assertIsNotNone(THINKING.search(s.expect(console_move())), "no search")
-
-    def test_nobook_searches_from_the_first_move(self):
-        with tempfile.TemporaryDirectory() as tmp:
-            make_book(tmp, LINES)
+            through_the_book(self, s, console_move, lambda m: m + "\n")
             s = Session(self, tmp, "new\nnobook\npost\ndepth 2\nblack\ngo\n")
             self.assertIsNotNone(THINKING.search(s.expect(console_move())))
 
@@ -123,13 +128,13 @@ class ConsolePlay(EngineTestCase):
         answers = set()
         with tempfile.TemporaryDirectory() as tmp:
             make_book(tmp, "e4 e5 Nf3 Nc6\ne4 c5 Nf3 d6\n")  # two answers, one slot each
-            for _ in range(8):
-                if len(answers) > 1:
-                    break
-                time.sleep(1.05 - time.time() % 1.0)  # every game in a second of its own
+            for _ in range(8):  # every game in a second of its own, until both have come
+                time.sleep(1.05 - time.time() % 1.0)
                 s = Session(self, tmp, "new\ngo\ne4\n")
                 answers.add(s.expect(r"\.\.\.(e5|c5)\n")[-3:-1])
                 s.close()
+                if len(answers) > 1:
+                    break
         self.assertEqual(answers, {"e5", "c5"})
 
 
@@ -139,20 +144,13 @@ class XboardPlay(EngineTestCase):
         if not plays("xboard\nprotover 2\nnew\ngo\nquit\n", "feature "):
             raise unittest.SkipTest("the xboard front end cannot play a game yet")
 
-    def test_book_moves_at_once_then_a_search_when_the_line_ends(self):
+    def test_book_moves_then_a_search(self):
         with tempfile.TemporaryDirectory() as tmp:
             make_book(tmp, LINES)
             clock = "time 6000\notim 6000\n"
             s = Session(self, tmp, "xboard\nprotover 2\nnew\npost\nlevel 0 1 0\n%sgo\n" % clock)
-            text = s.expect(r"move (e4|d4|Nf3|c4)\n")
-            reply = REPLIES[text.split()[-1]].split()
-            for i in (0, 2):
-                self.assertIsNone(THINKING.search(text), text)
-                s.send("%susermove %s\n" % (clock, reply[i]))
-                text = s.expect(r"move %s\n" % reply[i + 1])
-            self.assertIsNone(THINKING.search(text), text)
-            s.send(clock + "usermove a6\n")
-            self.assertIsNotNone(THINKING.search(s.expect(r"move \S+\n")), "no search")
+            through_the_book(self, s, lambda m: r"move (%s)\n" % m,
+                             lambda m: "%susermove %s\n" % (clock, m))
 
 
 if __name__ == "__main__":
