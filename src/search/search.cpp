@@ -84,10 +84,10 @@ static int32_t bookChoice() {
         return -1;
     ply = 0;
     const bool firstMove = allmoves == 0 && isInitialPosition();
-    if (firstMove)
-        gameState = 0; // a position set up from FEN starts as a middlegame; this one is not
+    // Without the hash move: the first move's rank must be the generator's own ordering, not
+    // that of a search left over from an earlier game.
     SEE();
-    generateSearchMoves(0, 0);
+    movgen(0, 0);
     if (mvstore[1] == 0)
         return -1;
     int32_t index;
