@@ -353,6 +353,7 @@ int FENpos(const char *s) {
 
     // 1. Clear the state of this ply.
     clearLists(tracker[p]);
+    clearLastMoveFacts();
     LEwh[p] = LEbl[p] = 0;
     moveStack[p] = tempMoveStack;
     moveStack[p].materialCount = 0;
