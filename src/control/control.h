@@ -21,3 +21,6 @@ int checkInput();
 // (command-line tools and tests).
 void searchInputPoll();
 extern bool searchPollEnabled;
+// True while an input handler runs from inside the search (the engine thinks or ponders);
+// false while the main loop waits for input with no search running.
+bool isSearchPolling();

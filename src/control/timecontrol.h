@@ -9,12 +9,19 @@ extern tag_time normalTime;
 extern TIMES ponderTime;
 extern int32_t timeleft, opptimeleft, increment;
 extern int8_t movesleft, movesPerTime;
+extern int32_t fixedMoveTime; // the fixed time per move of the "time" / "st" control
 
 // Milliseconds of a monotonic wall clock.
 int32_t now();
 // Sets the control from the "level" fields; returns the per-move budget or -1 (unchanged).
 int32_t chk_time(const char *s, const char *b, const char *i);
-// Per-move budget from the GUI's "time" report of the engine's clock in centiseconds.
+// Per-move budget from the GUI's "time" report of the engine's clock in centiseconds; never
+// negative, and with the banked time never more than the clock minus a safety margin.
 void timeReport(int32_t centiseconds);
+// A fixed time per move in milliseconds (console "time", xboard "st"); drops banked time.
+void setFixedTime(int32_t milliseconds);
+// After a search that ended at its depth limit: banks the rest of the budget for the next
+// move under a clock, and nothing without one.
+void bankUnusedTime();
 // Posts stop code 11 when the search's time is up.
 void outOfTime();

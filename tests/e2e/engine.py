@@ -1,6 +1,8 @@
 """Runs the engine binary through pipes for the end-to-end tests."""
 import os
 import subprocess
+import threading
+import time
 import unittest
 
 BINARY = os.environ.get("MORVAQUINT", os.path.join(
@@ -44,3 +46,67 @@ START_ROWS = ["rnbqkbnr", "pppppppp", "........", "........",
 
 class EngineTestCase(unittest.TestCase):
     maxDiff = None
+
+
+class Session:
+    """The engine in a pipe, driven line by line: sends text, waits for expected output."""
+
+    def __init__(self, args=(), cwd=None):
+        self.proc = subprocess.Popen([BINARY, *args], stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                     cwd=cwd)
+        self.output = ""
+        self.pos = 0  # output before this index has been matched by expect()
+        self._cond = threading.Condition()
+        self._done = False
+        self._reader = threading.Thread(target=self._read, daemon=True)
+        self._reader.start()
+
+    def _read(self):
+        fd = self.proc.stdout.fileno()
+        while True:
+            chunk = os.read(fd, 65536)
+            with self._cond:
+                if not chunk:
+                    self._done = True
+                    self._cond.notify_all()
+                    return
+                self.output += chunk.decode()
+                self._cond.notify_all()
+
+    def send(self, text):
+        self.proc.stdin.write(text.encode())
+        self.proc.stdin.flush()
+
+    def expect(self, text, timeout=60):
+        """Waits until text appears after what was matched so far; returns the output up to
+        and including it."""
+        deadline = time.monotonic() + timeout
+        with self._cond:
+            while text not in self.output[self.pos:]:
+                left = deadline - time.monotonic()
+                if left <= 0 or self._done:
+                    raise AssertionError("no %r in %r" % (text, self.output[self.pos:][-2000:]))
+                self._cond.wait(left)
+            end = self.output.index(text, self.pos) + len(text)
+            got, self.pos = self.output[self.pos:end], end
+            return got
+
+    def rest(self):
+        """The output not matched yet."""
+        with self._cond:
+            return self.output[self.pos:]
+
+    def finish(self, text="", timeout=30):
+        """Sends the last text, closes the input and returns the exit status."""
+        if text:
+            self.send(text)
+        self.proc.stdin.close()
+        status = self.proc.wait(timeout)
+        self._reader.join(timeout)
+        return status
+
+    def kill(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()

@@ -1,0 +1,36 @@
+// The main loop, the stop codes, the end of the game, and the game actions the console and
+// xboard front ends share.
+#pragma once
+
+#include <cstdint>
+
+// Runs the engine for the rest of the process: on every pass it searches its own move,
+// ponders on the opponent's time, or reads input. Ends only through quitEngine.
+[[noreturn]] void runMainLoop();
+// Executes the code posted in stopSearch (play the best move, new game, force mode, take
+// back, ponder hit or miss, ...) at ply 0 and leaves stopSearch at 0.
+void searchStopped();
+// Tests the game position for its end (fifty moves, repetition, material, mate, stalemate),
+// prints the result line and, in console mode, offers another game. Regenerates the root
+// moves of a game that goes on.
+void checkGame();
+
+// Closes the book and ends the process with status 0 ("quit", end of input).
+[[noreturn]] void quitEngine();
+// Root index of the typed move in the current game position, or -1. Generates the root moves
+// afresh and saves the entry position first: lines can arrive faster than the main loop
+// regenerates. Only while no search runs (the search owns the ply-0 move list then).
+int16_t enterTypedMove(const char *text);
+// Index of the typed move in the list saved when pondering started, or -1.
+int16_t enterPonderReply(const char *text);
+// True when the ponder-list move at `index` is the predicted reply (from, to, promotion).
+bool isPredictedReply(int16_t index);
+// Plays root move `index` as the opponent's move at ply 0.
+void playRootMove(int16_t index);
+// The state of a game ended by a command ("resign", "result", an accepted draw): no game,
+// engine passive; the side to move is kept, since the position stays on the board.
+void endGameFlags();
+// True while the engine searches its own move (a search runs and it is not a ponder search).
+bool isThinkingOnOwnMove();
+// True when the engine's own search ends by itself: a time control or a depth limit.
+bool searchHasLimit();
