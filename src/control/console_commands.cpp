@@ -63,8 +63,8 @@ static int splitWords(char *line, char *words[], int max) {
 static void levelCommand(char *words[], int n) {
     timeFlags = 0;
     int32_t budget = -1;
-    if (n >= 4 && std::strlen(words[1]) <= 3 && std::strlen(words[2]) <= 9 &&
-        std::strlen(words[3]) <= 3)
+    if (n >= 4 && std::strlen(words[1]) <= LEVEL_MOVES_MAX &&
+        std::strlen(words[2]) <= LEVEL_BASE_MAX && std::strlen(words[3]) <= LEVEL_INCREMENT_MAX)
         budget = chk_time(words[1], words[2], words[3]);
     if (budget == -1) {
         std::printf("Error (unknown command): level\n");
@@ -168,17 +168,14 @@ void consoleGo() {
     const bool wasForced = (detectionFlags & DF_FORCE) != 0;
     gameFlags |= GF_ENGINE_ACTIVE;
     if (detectionFlags & DF_FULL_ANALYSIS) {
-        gameFlags =
-            (uint8_t)((gameFlags & ~GF_ENGINE_WHITE) | (whiteToMove() ? GF_ENGINE_WHITE : 0));
+        playSideToMove();
         detectionFlags &= 0x13;
     } else {
         detectionFlags &= 0x03;
     }
     if (!wasForced)
         std::printf(whiteToMove() ? "White to move> " : "Black to move> ");
-    ply = 0;
-    SEE();
-    movgen(0, 0);
+    generateRootMoves();
 }
 
 // In force mode a word that is no command is a move, played for the side to move.

@@ -43,49 +43,14 @@ static void listMoves() {
     std::printf("\n");
 }
 
-// The user's move while the predicted reply stands on the board: during the ponder search
-// (hit or miss at once), or after it finished deep.
-static int16_t moveAgainstPrediction(const char *word) {
-    const int16_t i = enterPonderReply(word);
-    if (i < 0) {
+// A word that is no command: the user's move, or nothing usable.
+static int16_t typedMove(const char *word) {
+    if (searchFlags & (SF_PONDERING | SF_PONDER_MOVE_MADE)) {
+        if (answerPredictedReply(word))
+            return 1;
         std::printf("Invalid command\n");
         return -1;
     }
-    if (searchFlags & SF_PONDERING) {
-        if (isPredictedReply(i)) {
-            stopSearch = 12;
-        } else {
-            saveChoice = i;
-            stopSearch = 10;
-        }
-        return 1;
-    }
-    searchFlags &= 0x40;
-    timeFlags &= (uint8_t)~TF_KEEP_HASH;
-    if (!isPredictedReply(i)) {
-        saveChoice = i;
-        stopSearch = 10;
-        timeFlags &= 0x0F;
-        return 1;
-    }
-    print_board(0);
-    if (timeFlags & TF_PONDER_DEEP) {
-        if ((detectionFlags & DF_POST) && searchDepth > 0)
-            pvline(searchDepth, best_score[searchDepth], 0, 1, 1);
-        stopSearch = 1; // the ponder search went deep enough: its move is played at once
-        if (timeFlags & TF_PONDER_PV2)
-            searchFlags |= SF_PONDER_MOVE;
-    } else {
-        stopSearch = 8;
-        timeFlags = (uint8_t)((timeFlags & 0x0F) | TF_KEEP_HASH);
-    }
-    return 1;
-}
-
-// A word that is no command: the user's move, or nothing usable.
-static int16_t typedMove(const char *word) {
-    if (searchFlags & (SF_PONDERING | SF_PONDER_MOVE_MADE))
-        return moveAgainstPrediction(word);
     // While the engine thinks on its own move it is not the user's turn.
     const int16_t i = isSearchPolling() ? -1 : enterTypedMove(word);
     if (i < 0) {

@@ -21,12 +21,17 @@ void checkGame();
 // afresh and saves the entry position first: lines can arrive faster than the main loop
 // regenerates. Only while no search runs (the search owns the ply-0 move list then).
 int16_t enterTypedMove(const char *text);
-// Index of the typed move in the list saved when pondering started, or -1.
-int16_t enterPonderReply(const char *text);
-// True when the ponder-list move at `index` is the predicted reply (from, to, promotion).
-bool isPredictedReply(int16_t index);
 // Plays root move `index` as the opponent's move at ply 0.
 void playRootMove(int16_t index);
+// The opponent's move while the predicted reply stands on the board: during the ponder search
+// a hit (12) or a miss (10) at once; after a ponder search that finished, the hit plays the
+// engine's prepared move (1) or searches on (8), the miss takes the prediction back (10).
+// False, with nothing posted, when the text names no legal move.
+bool answerPredictedReply(const char *text);
+// The root moves of the game position, generated at ply 0.
+void generateRootMoves();
+// The engine takes the colour of the side to move.
+void playSideToMove();
 // The state of a game ended by a command ("resign", "result", an accepted draw): no game,
 // engine passive; the side to move is kept, since the position stays on the board.
 void endGameFlags();

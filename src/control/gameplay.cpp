@@ -4,6 +4,7 @@
 
 #include "board/makemove.h"
 #include "book/book.h"
+#include "control/console.h"
 #include "control/control.h"
 #include "control/movetext.h"
 #include "movegen/movegen.h"
@@ -25,21 +26,65 @@ static void saveEntryPosition() {
     gameFlags = (uint8_t)((gameFlags & ~GF_ENTRY_WHITE) | (whiteToMove() ? GF_ENTRY_WHITE : 0));
 }
 
-int16_t enterTypedMove(const char *text) {
-    ASSERT(!isSearchPolling());
+void generateRootMoves() {
     ply = 0;
     SEE();
     movgen(0, 0);
+}
+
+void playSideToMove() {
+    gameFlags = (uint8_t)((gameFlags & ~GF_ENGINE_WHITE) | (whiteToMove() ? GF_ENGINE_WHITE : 0));
+}
+
+int16_t enterTypedMove(const char *text) {
+    ASSERT(!isSearchPolling());
+    generateRootMoves();
     saveEntryPosition();
     return checkMove(text, 0);
 }
 
-int16_t enterPonderReply(const char *text) { return checkMove(text, 1); }
-
-bool isPredictedReply(int16_t index) {
+// Matched against the list saved when pondering started, on the position saved then.
+static bool isPredictedReply(int16_t index) {
     const move_list &m = ponderStack[index];
     return m.from == savedPonderPV.from && m.to == savedPonderPV.to &&
            m.promote == savedPonderPV.promote;
+}
+
+bool answerPredictedReply(const char *text) {
+    const int16_t i = checkMove(text, 1);
+    if (i < 0)
+        return false;
+    const bool hit = isPredictedReply(i);
+    if (searchFlags & SF_PONDERING) {
+        saveChoice = i;
+        stopSearch = hit ? 12 : 10;
+        return true;
+    }
+    searchFlags &= 0x40;
+    timeFlags &= (uint8_t)~TF_KEEP_HASH;
+    if (!hit) {
+        saveChoice = i;
+        stopSearch = 10;
+        timeFlags &= 0x0F;
+        return true;
+    }
+    const bool console = !(gameFlags & GF_XBOARD);
+    if (console)
+        print_board(0);
+    const bool deep = (timeFlags & TF_PONDER_DEEP) != 0;
+    // The GUI gets the finished ponder search's line on every hit, the console when the
+    // move is played at once.
+    if ((detectionFlags & DF_POST) && searchDepth > 0 && (deep || !console))
+        pvline(searchDepth, best_score[searchDepth], 0, 1, 1);
+    if (deep) {
+        stopSearch = 1; // the ponder search went deep enough: its move is played at once
+        if (timeFlags & TF_PONDER_PV2)
+            searchFlags |= SF_PONDER_MOVE;
+    } else {
+        stopSearch = 8;
+        timeFlags = (uint8_t)((timeFlags & 0x0F) | TF_KEEP_HASH);
+    }
+    return true;
 }
 
 void playRootMove(int16_t index) {

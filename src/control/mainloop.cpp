@@ -42,9 +42,7 @@ static int predictedIndex(int count) {
 // Step 2: makes the predicted reply and searches on the opponent's time; the opponent's move
 // arrives through the input polls of that search (or later, if it finishes first).
 static void ponder() {
-    ply = 0;
-    SEE();
-    movgen(0, 0);
+    generateRootMoves();
     const int count = mvstore[1];
     for (int i = 0; i < count; i++)
         ponderStack[i] = searchData[0][i];
@@ -117,9 +115,7 @@ void runMainLoop() {
             thinkOnOwnMove();
         if ((gameFlags & GF_ENGINE_ACTIVE) && !(gameFlags & GF_NO_GAME)) {
             if (detectionFlags & DF_FORCE) {
-                ply = 0;
-                SEE();
-                movgen(0, 0);
+                generateRootMoves();
             } else if ((searchFlags & SF_PONDER_ON) && (searchFlags & SF_PONDER_MOVE) &&
                        !(searchFlags & SF_PONDER_MOVE_MADE)) {
                 ponder();

@@ -216,8 +216,7 @@ static void judgePosition() {
         announceResult("1/2-1/2 {Insufficient material}\n");
     if (gameFlags & GF_NO_GAME)
         return;
-    SEE();
-    movgen(0, 0);
+    generateRootMoves();
     if (generated[0] == 0) {
         if (depthFlags[0] & DPF_IN_CHECK)
             announceResult(whiteToMove() ? "0-1 {Black mates}\n" : "1-0 {White mates}\n");

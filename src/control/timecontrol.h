@@ -4,6 +4,9 @@
 #include "board/board.h"
 
 constexpr int32_t NO_TIME_LIMIT = 33554432;
+// Widths of the "level" fields: moves per period, base time (M:SS), increment (seconds with
+// up to three decimals). Longer words are refused.
+constexpr unsigned LEVEL_MOVES_MAX = 3, LEVEL_BASE_MAX = 9, LEVEL_INCREMENT_MAX = 7;
 
 extern tag_time normalTime;
 extern TIMES ponderTime;

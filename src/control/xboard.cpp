@@ -19,10 +19,6 @@ static const char *const FEATURES = "feature sigint=0 sigterm=0 colors=0 setboar
                                     "myname=\"Morvaquint 3.3\" variants=\"normal\" name=0 ping=1 "
                                     "san=1 done=1\n";
 
-// Widths of the "level" fields: moves per period, base time (M:SS), increment (seconds with
-// up to three decimals). Longer words are refused.
-static constexpr size_t LEVEL_MOVES_MAX = 3, LEVEL_BASE_MAX = 9, LEVEL_INCREMENT_MAX = 7;
-
 // Words a GUI sends that need no action here: the feature answers, the opponent's name and
 // rating, the ICS host, hardware hints, old-style colour commands, analysis status.
 static const char *const HARMLESS[] = {"random",  "playother", "accepted", "rejected", "variant",
@@ -58,13 +54,14 @@ static int32_t digitsOf(const char *s) {
 
 // "level MOVES BASE INC": the fields keep their digits, colons and decimal points.
 static bool levelCommand(const char *line) {
+    timeFlags &= 0xF8;
     char fields[3][16] = {};
-    const size_t widths[3] = {LEVEL_MOVES_MAX, LEVEL_BASE_MAX, LEVEL_INCREMENT_MAX};
+    const unsigned widths[3] = {LEVEL_MOVES_MAX, LEVEL_BASE_MAX, LEVEL_INCREMENT_MAX};
     const char *p = restOfLine(line, "level");
     for (int f = 0; f < 3; f++) {
         while (*p == ' ')
             p++;
-        size_t n = 0;
+        unsigned n = 0;
         for (; *p && *p != ' '; p++) {
             if ((*p >= '0' && *p <= '9') || *p == ':' || *p == '.') {
                 if (n >= widths[f])
@@ -73,7 +70,6 @@ static bool levelCommand(const char *line) {
             }
         }
     }
-    timeFlags &= 0xF8;
     const int32_t budget = chk_time(fields[0], fields[1], fields[2]);
     if (budget < 0)
         return false;
@@ -162,7 +158,8 @@ static void setBoard(const char *fen) {
     std::printf("tellusererror Invalid position\n");
     startpos();
     gameFlags = (uint8_t)((gameFlags & 0x82) | 0x15);
-    detectionFlags = (uint8_t)((detectionFlags & 0xC3) | DF_KEEP_READING);
+    // The GUI goes on talking xboard: the input mode survives the refusal.
+    detectionFlags = (uint8_t)((detectionFlags & 0xC7) | DF_KEEP_READING);
     searchFlags = 0;
     s_depth = 30;
 }
@@ -171,10 +168,8 @@ static void setBoard(const char *fen) {
 static void goCommand() {
     gameFlags |= GF_ENGINE_ACTIVE;
     detectionFlags &= 0x17;
-    gameFlags = (uint8_t)((gameFlags & ~GF_ENGINE_WHITE) | (whiteToMove() ? GF_ENGINE_WHITE : 0));
-    ply = 0;
-    SEE();
-    movgen(0, 0);
+    playSideToMove();
+    generateRootMoves();
 }
 
 // "usermove" while the engine is passive: the move is played without a reply. Returns

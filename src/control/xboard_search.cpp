@@ -12,48 +12,12 @@
 #include <cstdio>
 #include <cstring>
 
-// The opponent's move while the predicted reply stands on the board: during the ponder
-// search (hit or miss at once), or after it finished deep (the flags are reset here).
-static void moveAgainstPrediction(const char *move) {
-    const int16_t i = enterPonderReply(move);
-    if (i < 0) {
-        refuseMove(move);
-        return;
-    }
-    if (searchFlags & SF_PONDERING) {
-        if (isPredictedReply(i)) {
-            stopSearch = 12;
-        } else {
-            saveChoice = i;
-            stopSearch = 10;
-        }
-        return;
-    }
-    searchFlags &= 0x40;
-    timeFlags &= (uint8_t)~TF_KEEP_HASH;
-    if (!isPredictedReply(i)) {
-        saveChoice = i;
-        stopSearch = 10;
-        timeFlags &= 0x0F;
-        return;
-    }
-    if ((detectionFlags & DF_POST) && searchDepth > 0)
-        pvline(searchDepth, best_score[searchDepth], 0, 1, 1);
-    if (timeFlags & TF_PONDER_DEEP) {
-        stopSearch = 1; // the ponder search went deep enough: its move is played at once
-        if (timeFlags & TF_PONDER_PV2)
-            searchFlags |= SF_PONDER_MOVE;
-    } else {
-        stopSearch = 8;
-        timeFlags = (uint8_t)((timeFlags & 0x0F) | TF_KEEP_HASH);
-    }
-}
-
 static void userMove(const char *line) {
     const char *move = restOfLine(line, "usermove");
     std::snprintf(inputBuffer, sizeof inputBuffer, "%s", line);
     if (searchFlags & (SF_PONDERING | SF_PONDER_MOVE_MADE)) {
-        moveAgainstPrediction(move);
+        if (!answerPredictedReply(move))
+            refuseMove(move);
         return;
     }
     if (isSearchPolling()) {

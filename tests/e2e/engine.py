@@ -1,5 +1,6 @@
 """Runs the engine binary through pipes for the end-to-end tests."""
 import os
+import re
 import subprocess
 import threading
 import time
@@ -42,6 +43,30 @@ def board_diagram(rows, side=None, post=False):
 
 START_ROWS = ["rnbqkbnr", "pppppppp", "........", "........",
               "........", "........", "PPPPPPPP", "RNBQKBNR"]
+
+
+def play(rows, *moves):
+    """The rows after coordinate moves ("e2e4"; "b7b8q" promotes; a king's two-square step
+    castles and moves its rook too)."""
+    grid = [list(r) for r in rows]
+    for m in moves:
+        f0, r0, f1, r1 = ord(m[0]) - 97, 8 - int(m[1]), ord(m[2]) - 97, 8 - int(m[3])
+        piece, grid[r0][f0] = grid[r0][f0], "."
+        if len(m) == 5:
+            piece = m[4].upper() if piece.isupper() else m[4].lower()
+        grid[r1][f1] = piece
+        if piece in "Kk" and abs(f1 - f0) == 2:
+            home, after = (7, 5) if f1 > f0 else (0, 3)
+            grid[r1][after], grid[r1][home] = grid[r1][home], "."
+    return ["".join(r) for r in grid]
+
+
+def rows_of(fen):
+    """The diagram rows of a FEN placement."""
+    out = []
+    for rank in fen.split()[0].split("/"):
+        out.append("".join("." * int(c) if c.isdigit() else c for c in rank))
+    return out
 
 
 class EngineTestCase(unittest.TestCase):
@@ -91,6 +116,21 @@ class Session:
             end = self.output.index(text, self.pos) + len(text)
             got, self.pos = self.output[self.pos:end], end
             return got
+
+    def expect_re(self, pattern, timeout=60):
+        """Waits until the regular expression matches the output not matched yet; returns the
+        match object and moves past it."""
+        deadline = time.monotonic() + timeout
+        with self._cond:
+            while True:
+                m = re.compile(pattern).search(self.output, self.pos)
+                if m:
+                    self.pos = m.end()
+                    return m
+                left = deadline - time.monotonic()
+                if left <= 0 or self._done:
+                    raise AssertionError("no %r in %r" % (pattern, self.output[self.pos:][-2000:]))
+                self._cond.wait(left)
 
     def rest(self):
         """The output not matched yet."""
