@@ -54,7 +54,7 @@ static void endGameByCommand() {
 
 // Code 5: a new game in the initial position.
 static void newGameDuringSearch() {
-    startpos();
+    newGamePosition();
     searchFlags = 0;
     s_depth = 30;
     normalTime.savedTime = 0;
@@ -239,7 +239,7 @@ static void askForAnotherGame() {
             break;
     }
     std::printf("New game\n");
-    startpos();
+    newGamePosition();
     print_board(0);
     settings(1);
     gameFlags |= GF_IN_BOOK;

@@ -3,7 +3,6 @@
 
 #include "control/control.h"
 
-#include <chrono>
 #include <cstring>
 
 // Clock reserve kept back from the GUI's report, in centiseconds: two seconds under a
@@ -21,8 +20,6 @@ constexpr int32_t SAFETY_DIVISOR = 10;
 constexpr int32_t MIN_SAFETY_MS = 50;
 constexpr int32_t MIN_BUDGET_MS = 5;
 
-tag_time normalTime;
-TIMES ponderTime;
 int32_t timeleft, opptimeleft, increment;
 int8_t movesleft, movesPerTime;
 int32_t fixedMoveTime = NO_TIME_LIMIT;
@@ -85,15 +82,6 @@ static int32_t parseIncrement(const char *i) {
 static void selectControl(uint8_t control) {
     timeFlags = (uint8_t)((timeFlags & 0xF0) | control);
     normalTime.savedTime = 0;
-}
-
-// The clock is std::chrono::steady_clock scaled to milliseconds, counted from the first
-// call: a monotonic clock never jumps when the system time is set, and counting from the
-// first call keeps every clock value of a run small and positive.
-int32_t now() {
-    using namespace std::chrono;
-    static const steady_clock::time_point origin = steady_clock::now();
-    return (int32_t)duration_cast<milliseconds>(steady_clock::now() - origin).count();
 }
 
 // "level MOVES BASE INC". A conventional control (MOVES > 0) shares the base among the moves
@@ -213,17 +201,4 @@ void bankUnusedTime() {
         left = rest < 0 ? 0 : (rest > NO_TIME_LIMIT ? NO_TIME_LIMIT : (int32_t)rest);
     }
     normalTime.savedTime = left;
-}
-
-// Checked every 256 nodes. A ponder search has no clock of its own except under a fixed
-// time per move. The comparison is signed: a budget already overdrawn (a stop time in the
-// past, even before the clock's origin) must stop the search, not wrap into the far future.
-void outOfTime() {
-    const int32_t t = now();
-    if (!(searchFlags & SF_PONDERING)) {
-        if (t >= normalTime.stopTime)
-            stopSearch = 11;
-    } else if ((timeFlags & TF_FIXED_TIME) && t >= ponderTime.stopTime) {
-        stopSearch = 11;
-    }
 }

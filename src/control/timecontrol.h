@@ -1,21 +1,16 @@
-// Time control: budgets per move, the clock and the in-search time check.
+// Time control: the "level" fields and the per-move budget from the GUI's clock reports.
 #pragma once
 
 #include "board/board.h"
 
-constexpr int32_t NO_TIME_LIMIT = 33554432;
 // Widths of the "level" fields: moves per period, base time (M:SS), increment (seconds with
 // up to three decimals). Longer words are refused.
 constexpr unsigned LEVEL_MOVES_MAX = 3, LEVEL_BASE_MAX = 9, LEVEL_INCREMENT_MAX = 7;
 
-extern tag_time normalTime;
-extern TIMES ponderTime;
 extern int32_t timeleft, opptimeleft, increment;
 extern int8_t movesleft, movesPerTime;
 extern int32_t fixedMoveTime; // the fixed time per move of the "time" / "st" control
 
-// Milliseconds of a monotonic wall clock.
-int32_t now();
 // Sets the control from the "level" fields; returns the per-move budget or -1 (unchanged).
 int32_t chk_time(const char *s, const char *b, const char *i);
 // Per-move budget from the GUI's "time" report of the engine's clock in centiseconds; never
@@ -26,5 +21,3 @@ void setFixedTime(int32_t milliseconds);
 // After a search that ended at its depth limit: banks the rest of the budget for the next
 // move under a clock, and nothing without one.
 void bankUnusedTime();
-// Posts stop code 11 when the search's time is up.
-void outOfTime();

@@ -139,7 +139,7 @@ void refuseMove(const char *move) { std::printf("Invalid move %s\n", move); }
 
 // "new": the initial position, a game in progress, the engine passive and playing Black.
 static void newGame() {
-    startpos();
+    newGamePosition();
     gameFlags = (uint8_t)((gameFlags & 0x82) | 0x14);
     searchFlags = 0;
     detectionFlags = (uint8_t)((detectionFlags & 0x17) | 0x44);
@@ -151,12 +151,12 @@ static void newGame() {
 static void setBoard(const char *fen) {
     gameFlags = (uint8_t)((gameFlags & 0x8A) | 0x15);
     ply = 0;
-    if (fen[0] != '\0' && FENcheck(fen) && FENpos(fen)) {
+    if (fen[0] != '\0' && FENcheck(fen) && setUpFEN(fen)) {
         gameFlags &= (uint8_t)~GF_NO_GAME;
         return;
     }
     std::printf("tellusererror Invalid position\n");
-    startpos();
+    newGamePosition();
     gameFlags = (uint8_t)((gameFlags & 0x82) | 0x15);
     // The GUI goes on talking xboard: the input mode survives the refusal.
     detectionFlags = (uint8_t)((detectionFlags & 0xC7) | DF_KEEP_READING);
