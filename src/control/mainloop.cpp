@@ -7,7 +7,6 @@
 #include "control/control.h"
 #include "control/io.h"
 #include "control/xboard.h"
-#include "movegen/movegen.h"
 #include "search/search.h"
 
 // Step 1: the engine plays and its colour is to move. No search starts while a predicted

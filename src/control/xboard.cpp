@@ -3,13 +3,11 @@
 
 #include "board/fen.h"
 #include "board/makemove.h"
-#include "board/position.h"
 #include "control/control.h"
 #include "control/game.h"
 #include "control/io.h"
 #include "control/movetext.h"
 #include "control/timecontrol.h"
-#include "movegen/movegen.h"
 #include "search/search.h"
 
 #include <cstdio>
@@ -164,8 +162,7 @@ static void setBoard(const char *fen) {
     s_depth = 30;
 }
 
-// "go": the engine plays the side to move.
-static void goCommand() {
+void xboardGo() {
     gameFlags |= GF_ENGINE_ACTIVE;
     detectionFlags &= 0x17;
     playSideToMove();
@@ -216,7 +213,7 @@ static bool gameLine(char *line) {
     } else if (!std::strcmp(word, "quit")) {
         quitEngine();
     } else if (!std::strcmp(word, "go")) {
-        goCommand();
+        xboardGo();
         return true;
     } else if (!std::strcmp(word, "usermove")) {
         if (!userMove(restOfLine(line, word)))

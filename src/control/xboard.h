@@ -13,6 +13,9 @@ void pollInputSearch();
 // empty line. Also reached from the console when the GUI's "xboard" came late.
 void switchToXboard();
 
+// "go": the engine plays the side to move, from now on.
+void xboardGo();
+
 // Shared by the two handlers (xboard.cpp).
 enum class xbSetting { NONE, DONE, REFUSED };
 // Commands that act at once in either state: settings, clocks, "ping", "hint" and the

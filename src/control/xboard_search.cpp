@@ -61,7 +61,11 @@ static void searchLine(char *line) {
             stopSearch = 14; // move now; nothing to hurry while pondering or waiting
     } else if (!std::strcmp(word, "usermove"))
         userMove(line);
-    else if (!std::strcmp(word, "undo"))
+    else if (!std::strcmp(word, "go")) {
+        // The engine already plays; waiting for a move it takes the side to move instead.
+        if (!isSearchPolling() && !(searchFlags & SF_PONDER_MOVE_MADE))
+            xboardGo();
+    } else if (!std::strcmp(word, "undo"))
         stopSearch = 17;
     else if (!std::strcmp(word, "remove"))
         stopSearch = 18;

@@ -45,6 +45,19 @@ START_ROWS = ["rnbqkbnr", "pppppppp", "........", "........",
               "........", "........", "PPPPPPPP", "RNBQKBNR"]
 
 
+def listing(ready=True, engine="Black", ponder="Off", thinking="Off",
+            control="Time control .............. Infinite\n", depth=30, extra=""):
+    """The console's settings listing (book off)."""
+    text = "Current settings are: -\nReady to play a new game .. %s\n" % (
+        "Yes" if ready else "No")
+    text += "Morvaquint will play ...... %s\nPondering is .............. %s\n" % (engine, ponder)
+    text += "Display thinking .......... %s\n%s" % (thinking, control)
+    text += "Depth level ............... %d ply\nOpening book is ........... Off\n" % depth
+    text += extra + ("For a list of commands type 'help' or 'go' to start\n" if ready
+                     else "Type 'new' for a new game or 'quit' to exit\n")
+    return text + ":- "
+
+
 def play(rows, *moves):
     """The rows after coordinate moves ("e2e4"; "b7b8q" promotes; a king's two-square step
     castles and moves its rook too)."""
@@ -106,16 +119,9 @@ class Session:
     def expect(self, text, timeout=60):
         """Waits until text appears after what was matched so far; returns the output up to
         and including it."""
-        deadline = time.monotonic() + timeout
-        with self._cond:
-            while text not in self.output[self.pos:]:
-                left = deadline - time.monotonic()
-                if left <= 0 or self._done:
-                    raise AssertionError("no %r in %r" % (text, self.output[self.pos:][-2000:]))
-                self._cond.wait(left)
-            end = self.output.index(text, self.pos) + len(text)
-            got, self.pos = self.output[self.pos:end], end
-            return got
+        start = self.pos
+        self.expect_re(re.escape(text), timeout)
+        return self.output[start:self.pos]
 
     def expect_re(self, pattern, timeout=60):
         """Waits until the regular expression matches the output not matched yet; returns the
@@ -131,11 +137,6 @@ class Session:
                 if left <= 0 or self._done:
                     raise AssertionError("no %r in %r" % (pattern, self.output[self.pos:][-2000:]))
                 self._cond.wait(left)
-
-    def rest(self):
-        """The output not matched yet."""
-        with self._cond:
-            return self.output[self.pos:]
 
     def finish(self, text="", timeout=30):
         """Sends the last text, closes the input and returns the exit status."""

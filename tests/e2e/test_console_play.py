@@ -1,29 +1,13 @@
-"""Console play: settings, games against the engine, force mode, the FEN dialog, game ends,
-end of input at every prompt and pondering. The engine's replies in the transcripts are
+"""Console play: games against the engine, force mode, the FEN dialog, game ends, end of
+input at every prompt and pondering. The engine's replies in the transcripts are
 forced (a single legal move), so they do not depend on its search."""
 import re
 import tempfile
 import time
 import unittest
 
-from engine import (START_ROWS, EngineTestCase, Session, board_diagram, play, rows_of, run)
-
-NEW_GAME_HINT = "For a list of commands type 'help' or 'go' to start\n"
-
-
-def listing(ready=True, engine="Black", ponder="Off", thinking="Off",
-            control="Time control .............. Infinite\n", depth=30, extra=""):
-    text = "Current settings are: -\n"
-    text += "Ready to play a new game .. %s\n" % ("Yes" if ready else "No")
-    text += "Morvaquint will play ...... %s\n" % engine
-    text += "Pondering is .............. %s\n" % ponder
-    text += "Display thinking .......... %s\n" % thinking
-    text += control
-    text += "Depth level ............... %d ply\n" % depth
-    text += "Opening book is ........... Off\n" + extra
-    text += NEW_GAME_HINT if ready else "Type 'new' for a new game or 'quit' to exit\n"
-    return text + ":- "
-
+from engine import (START_ROWS, EngineTestCase, Session, board_diagram, listing, play, rows_of,
+                    run)
 
 NEW = board_diagram(START_ROWS) + listing()
 QUESTION = "Would you like to play another game? (yes/no) "
@@ -46,39 +30,6 @@ class ConsoleCase(EngineTestCase):
             status, out = run(stdin=text, cwd=empty, timeout=timeout)
         marker = "Type 'new' for a new game or 'quit' to exit\n:- "
         return status, out[out.index(marker) + len(marker):]
-
-
-class Settings(ConsoleCase):
-    def test_settings_before_and_after_new(self):
-        status, out = self.script(
-            "hard\nnew\nhard\npost\nlevel 40 5 0\nlevel 0 2 12\nlevel 40 5:3 0\ntime 0\n"
-            "time 30\ndepth 45\ndepth 7\nnobook\ndebug\nnew\nquit\n")
-        self.assertEqual(status, 0)
-        board = board_diagram(START_ROWS, "White")
-        posted = board_diagram(START_ROWS, "White", post=True)
-        on = dict(ponder="On")
-        conventional = "Time control .............. Conventional\n"
-        expected = "Type 'new' to start a new game :- " + NEW
-        expected += board + listing(**on)
-        expected += posted + listing(thinking="PV Lines", **on)
-        expected += posted + listing(thinking="PV Lines", control=conventional, **on)
-        expected += posted + listing(thinking="PV Lines", control=(
-            "Time control .............. Incremental\n"), **on)
-        expected += "Error (unknown command): level\n" + posted + listing(
-            thinking="PV Lines", **on) + "Invalid command. Try again.\n"
-        expected += "Invalid command. Try again.\n"
-        seconds = "Time control .............. 30 seconds per move\n"
-        expected += posted + listing(thinking="PV Lines", control=seconds, **on)
-        limited = "Time control is ........... Limited depth\n"
-        expected += posted + listing(thinking="PV Lines", control=limited, **on)
-        expected += posted + listing(thinking="PV Lines", control=limited, depth=7, **on)
-        expected += posted + listing(thinking="PV Lines", control=limited, depth=7, **on)
-        expected += posted + listing(thinking="Full analysis", control=limited, depth=7,
-                                     extra="Debug mode is ............. On\n", **on)
-        # "new" keeps the display and the kind of time control; pondering, the depth and
-        # debug mode start afresh.
-        expected += board_diagram(START_ROWS) + listing(thinking="PV Lines", control=limited)
-        self.assertEqual(out, expected)
 
 
 # A rook and king against a lone king: every reply of the engine (Black) is forced.
@@ -127,27 +78,20 @@ class Games(ConsoleCase):
                          "...Kg5\n" + board_diagram(p8, "White"))
         self.assertEqual(s.finish("quit\n"), 0)
 
-    def test_mate_with_the_mate_sign_and_no_other_game(self):
-        p0 = rows_of(RACE)
-        p1 = play(p0, "f6f7")
-        p2 = play(p1, "h8h7")
-        p3 = play(p2, "b1h1")
+    def test_mate_and_stalemate_then_no_or_yes(self):
+        stalemate = "k7/8/1K6/2Q5/8/8/8/8 w - - 0 1"
+        p0, s0 = rows_of(RACE), rows_of(stalemate)
+        p1, p2 = play(p0, "f6f7"), play(p0, "f6f7", "h8h7")
         status, out = self.script("new\nfen\n" + RACE + "\nKf7\nRh1#\nmaybe\nno\nnew\n")
         expected = NEW + "Enter FEN position.\n:- " + board_diagram(p0, "White")
         expected += board_diagram(p1, "Black") + "...Kh7\n" + board_diagram(p2, "White")
-        expected += board_diagram(p3, "Black") + "1-0 {White mates}\n" + QUESTION
-        self.assertEqual(status, 0)
-        self.assertEqual(out, expected)
-
-    def test_stalemate_and_another_game(self):
-        fen = "k7/8/1K6/2Q5/8/8/8/8 w - - 0 1"
-        p1 = play(rows_of(fen), "c5c7")
-        status, out = self.script("new\nfen\n" + fen + "\nQc7\nyes\nquit\n")
-        expected = NEW + "Enter FEN position.\n:- " + board_diagram(rows_of(fen), "White")
-        expected += board_diagram(p1, "Black") + "1/2-1/2 {Stalemate}\n" + QUESTION
-        expected += "New game\n" + board_diagram(START_ROWS) + NEW
-        self.assertEqual(status, 0)
-        self.assertEqual(out, expected)
+        expected += board_diagram(play(p2, "b1h1"), "Black") + "1-0 {White mates}\n" + QUESTION
+        self.assertEqual((status, out), (0, expected))
+        status, out = self.script("new\nfen\n" + stalemate + "\nQc7\nyes\nquit\n")
+        expected = NEW + "Enter FEN position.\n:- " + board_diagram(s0, "White")
+        expected += board_diagram(play(s0, "c5c7"), "Black") + "1/2-1/2 {Stalemate}\n"
+        expected += QUESTION + "New game\n" + board_diagram(START_ROWS) + NEW
+        self.assertEqual((status, out), (0, expected))
 
     def test_repetition_in_force_mode_then_end_of_input_at_the_question(self):
         # The position after Nf3 occurs the third time with the ninth half-move.

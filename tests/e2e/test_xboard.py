@@ -1,11 +1,12 @@
 """The xboard protocol as a GUI drives it: start-up, clocks, pondering, commands during a
 search, and a whole game against a scripted opponent under an increment of 0.1 s."""
 import re
+import subprocess
 import tempfile
 import time
 import unittest
 
-from engine import EngineTestCase, Session
+from engine import BINARY, EngineTestCase, Session
 
 FEATURES = ('feature sigint=0 sigterm=0 colors=0 setboard=1 usermove=1 myname="Morvaquint 3.3"'
             ' variants="normal" name=0 ping=1 san=1 done=1\n')
@@ -41,17 +42,22 @@ class XboardCase(EngineTestCase):
 
 class StartUp(XboardCase):
     def test_feature_line_and_a_late_xboard(self):
-        s = self.open()
-        self.assertEqual(s.output, "\nOpening book is missing.\n" + FEATURES + "pong 999\n")
+        # "xboard" already waiting at start-up (a file is read at once): no console greeting.
+        with tempfile.TemporaryDirectory() as folder, tempfile.TemporaryFile() as lines:
+            lines.write(b"xboard\nprotover 2\nquit\n")
+            lines.seek(0)
+            proc = subprocess.run([BINARY], stdin=lines, stdout=subprocess.PIPE, cwd=folder,
+                                  timeout=30)
+        self.assertEqual(proc.returncode, 0)
+        self.assertEqual(proc.stdout.decode(), "\nOpening book is missing.\n" + FEATURES)
         # A GUI whose "xboard" comes after the console greeting still gets xboard mode.
-        folder = tempfile.TemporaryDirectory()
-        self.addCleanup(folder.cleanup)
-        late = Session(cwd=folder.name)
-        self.addCleanup(late.kill)
-        late.expect("Type 'new' for a new game or 'quit' to exit\n:- ")
-        late.send("xboard\nprotover 2\n")
-        self.assertEqual(late.expect("done=1\n"), "\n" + FEATURES)
-        self.assertEqual(late.finish("quit\n"), 0)
+        with tempfile.TemporaryDirectory() as folder:
+            late = Session(cwd=folder)
+            self.addCleanup(late.kill)
+            late.expect("Type 'new' for a new game or 'quit' to exit\n:- ")
+            late.send("xboard\nprotover 2\n")
+            self.assertEqual(late.expect("done=1\n"), "\n" + FEATURES)
+            self.assertEqual(late.finish("quit\n"), 0)
 
     def test_setboard_refusals_long_lines_and_bad_moves(self):
         s = self.open()
