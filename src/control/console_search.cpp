@@ -24,7 +24,7 @@ static int16_t consoleInputEnded() {
 
 // "draw": accepted late in a game the engine does not expect to win.
 static void drawOffer() {
-    if (allmoves > 20 && searchDepth > 1 && best_score[searchDepth - 1] < 50) {
+    if (isDrawAcceptable()) {
         std::printf("draw accepted\n");
         stopSearch = 3;
     } else {
@@ -71,18 +71,11 @@ int16_t userInputSearch() {
         return -1;
     if (!std::strcmp(word, "quit"))
         quitEngine();
-    if (!std::strcmp(word, "resign"))
-        stopSearch = 2;
+    const int32_t code = commandStopCode(word, "resign");
+    if (code > 0)
+        stopSearch = code;
     else if (!std::strcmp(word, "draw"))
         drawOffer();
-    else if (!std::strcmp(word, "new"))
-        stopSearch = 5;
-    else if (!std::strcmp(word, "force"))
-        stopSearch = 6;
-    else if (!std::strcmp(word, "undo"))
-        stopSearch = 17;
-    else if (!std::strcmp(word, "remove"))
-        stopSearch = 18;
     else if (!std::strcmp(word, "moves")) {
         listMoves();
         return -1;

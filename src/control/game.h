@@ -35,6 +35,13 @@ void playSideToMove();
 // The state of a game ended by a command ("resign", "result", an accepted draw): no game,
 // engine passive; the side to move is kept, since the position stays on the board.
 void endGameFlags();
+// The stop code a command word posts while the engine plays, or 0: new game, force mode,
+// take back one or two half-moves, and `endWord` ("resign" at the console, "result" from a
+// GUI) ends the game.
+int32_t commandStopCode(const char *word, const char *endWord);
+// A draw offer is accepted late in a game (more than 20 half-moves) when the last finished
+// iteration does not expect the engine to win.
+bool isDrawAcceptable();
 // True while the engine searches its own move (a search runs and it is not a ponder search).
 bool isThinkingOnOwnMove();
 // True when the engine's own search ends by itself: a time control or a depth limit.

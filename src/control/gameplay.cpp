@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 void quitEngine() {
     close_book();
@@ -95,6 +96,23 @@ void playRootMove(int16_t index) {
 }
 
 void endGameFlags() { gameFlags = (uint8_t)((gameFlags & (0x82 | GF_WHITE_TO_MOVE)) | GF_NO_GAME); }
+
+int32_t commandStopCode(const char *word, const char *endWord) {
+    static const struct {
+        const char *word;
+        int32_t code;
+    } codes[] = {{"new", 5}, {"force", 6}, {"undo", 17}, {"remove", 18}};
+    if (!std::strcmp(word, endWord))
+        return 2;
+    for (const auto &c : codes)
+        if (!std::strcmp(word, c.word))
+            return c.code;
+    return 0;
+}
+
+bool isDrawAcceptable() {
+    return allmoves > 20 && searchDepth > 1 && best_score[searchDepth - 1] < 50;
+}
 
 bool isThinkingOnOwnMove() { return isSearchPolling() && !(searchFlags & SF_PONDERING); }
 

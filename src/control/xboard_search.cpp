@@ -35,7 +35,7 @@ static void userMove(const char *line) {
 
 // "draw": accepted late in a game the engine does not expect to win.
 static void drawOffer() {
-    if (allmoves > 20 && searchDepth > 1 && best_score[searchDepth - 1] < 50) {
+    if (isDrawAcceptable()) {
         std::printf("offer draw\n");
         stopSearch = 3;
     }
@@ -48,12 +48,9 @@ static void searchLine(char *line) {
         return;
     if (!std::strcmp(word, "quit"))
         quitEngine();
-    if (!std::strcmp(word, "new"))
-        stopSearch = 5;
-    else if (!std::strcmp(word, "force"))
-        stopSearch = 6;
-    else if (!std::strcmp(word, "result"))
-        stopSearch = 2;
+    const int32_t code = commandStopCode(word, "result");
+    if (code > 0)
+        stopSearch = code;
     else if (!std::strcmp(word, "draw"))
         drawOffer();
     else if (!std::strcmp(word, "?")) {
@@ -65,11 +62,7 @@ static void searchLine(char *line) {
         // The engine already plays; waiting for a move it takes the side to move instead.
         if (!isSearchPolling() && !(searchFlags & SF_PONDER_MOVE_MADE))
             xboardGo();
-    } else if (!std::strcmp(word, "undo"))
-        stopSearch = 17;
-    else if (!std::strcmp(word, "remove"))
-        stopSearch = 18;
-    else if (!std::strcmp(word, "easy")) {
+    } else if (!std::strcmp(word, "easy")) {
         searchFlags &= (uint8_t)~SF_PONDER_ON;
         if (searchFlags & (SF_PONDERING | SF_PONDER_MOVE_MADE))
             stopSearch = 13; // stop pondering: the predicted reply comes off the board
