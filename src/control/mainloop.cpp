@@ -10,13 +10,17 @@
 #include "search/search.h"
 
 // Step 1: the engine plays and its colour is to move. No search starts while a predicted
-// reply is pending or stands on the board (the opponent's move decides what happens next).
+// reply stands on the board (the opponent's move decides what happens next); a prediction
+// left over when the engine is to move answers nothing and is dropped.
 static bool isEnginesTurn() {
     if (!(gameFlags & GF_ENGINE_ACTIVE) || (detectionFlags & DF_FORCE))
         return false;
-    if (searchFlags & (SF_PONDER_MOVE | SF_PONDER_MOVE_MADE))
+    if (searchFlags & SF_PONDER_MOVE_MADE)
         return false;
-    return ((gameFlags & GF_ENGINE_WHITE) != 0) == whiteToMove();
+    if (((gameFlags & GF_ENGINE_WHITE) != 0) != whiteToMove())
+        return false;
+    searchFlags &= (uint8_t)~SF_PONDER_MOVE;
+    return true;
 }
 
 static void thinkOnOwnMove() {
@@ -25,6 +29,15 @@ static void thinkOnOwnMove() {
     search();
     searchStopped();
     checkGame();
+}
+
+// Step 2: pondering is on, a reply is predicted and not yet on the board, and the opponent is
+// to move (the prediction answers the engine's own last move, never the engine's turn).
+static bool isOpponentsTurnToPonder() {
+    if (!(searchFlags & SF_PONDER_ON) || !(searchFlags & SF_PONDER_MOVE) ||
+        (searchFlags & SF_PONDER_MOVE_MADE))
+        return false;
+    return ((gameFlags & GF_ENGINE_WHITE) != 0) != whiteToMove();
 }
 
 // Index of the predicted reply in the user's move list, or -1 (the last match wins).
@@ -115,8 +128,7 @@ void runMainLoop() {
         if ((gameFlags & GF_ENGINE_ACTIVE) && !(gameFlags & GF_NO_GAME)) {
             if (detectionFlags & DF_FORCE) {
                 generateRootMoves();
-            } else if ((searchFlags & SF_PONDER_ON) && (searchFlags & SF_PONDER_MOVE) &&
-                       !(searchFlags & SF_PONDER_MOVE_MADE)) {
+            } else if (isOpponentsTurnToPonder()) {
                 ponder();
                 if (timeFlags & TF_SEARCH_NOW) {
                     timeFlags &= 0x4F;
