@@ -150,4 +150,7 @@ class Session:
     def kill(self):
         if self.proc.poll() is None:
             self.proc.kill()
-            self.proc.wait()
+        self.proc.wait()
+        self._reader.join(5)
+        self.proc.stdin.close()
+        self.proc.stdout.close()

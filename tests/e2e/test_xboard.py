@@ -61,19 +61,17 @@ class StartUp(XboardCase):
 
     def test_setboard_refusals_long_lines_and_bad_moves(self):
         s = self.open()
-        s.send("setboard \nping 1\n")
-        self.assertEqual(s.expect("pong 1\n"), "tellusererror Invalid position\npong 1\n")
-        s.send("setboard this is no position\nping 2\n")
-        self.assertEqual(s.expect("pong 2\n"), "tellusererror Invalid position\npong 2\n")
-        s.send("setboard 4k3/8/8/8/8/8/8/RR2K1R1 w - - 0 1\nping 3\n")
-        self.assertEqual(s.expect("pong 3\n"), "Error. Too many white rooks.\n"
-                         "tellusererror Invalid position\npong 3\n")
-        # A line far longer than the input buffer is cut, not overflowed.
-        self.quiet(s, "x" * 3000 + "\n", 4)
-        # White has a single legal move here.
-        s.send("setboard k5r1/8/8/8/p7/7p/P6P/7K w - - 0 1\nusermove zz9\nping 5\n")
-        self.assertEqual(s.expect("pong 5\n"), "Invalid move zz9\npong 5\n")
-        s.send("setboard k5r1/8/8/8/p7/7p/P6P/7K w - - 0 1\ngo\n")
+        refused = "tellusererror Invalid position\n"
+        single = "setboard k5r1/8/8/8/p7/7p/P6P/7K w - - 0 1\n"  # White's one move: a3
+        for n, (text, answer) in enumerate((
+                ("setboard \n", refused), ("setboard this is no position\n", refused),
+                ("setboard 4k3/8/8/8/8/8/8/RR2K1R1 w - - 0 1\n",
+                 "Error. Too many white rooks.\n" + refused),
+                ("x" * 3000 + "\n", ""),  # cut to the buffer, not overflowed
+                (single + "usermove zz9\n", "Invalid move zz9\n"))):
+            s.send(text + "ping %d\n" % n)
+            self.assertEqual(s.expect("pong %d\n" % n), answer + "pong %d\n" % n)
+        s.send(single + "go\n")
         self.assertEqual(self.engine_move(s), "a3")
         s.send("usermove e4e5\nfoo\nping 6\n")
         self.assertEqual(s.expect("pong 6\n"), "Invalid move e4e5\nInvalid command foo\n"
