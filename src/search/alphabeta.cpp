@@ -95,23 +95,17 @@ static bool isDrawnChild() {
     return c.repetitions > 2 || c.fiftyMove > 99 || isDrawnMaterialCount(c.materialCount);
 }
 
-// Step 7. A usable table answer decides the move. Mate answers are re-based on the mate
-// distance stored with them, so that a mate is always scored from the current ply.
-static void probeChild(childWork &w, int16_t alpha, int16_t beta, int16_t mate) {
+// Step 7. A usable table answer decides the move. The table hands a mate back counted from
+// the current ply, wherever it was found.
+static void probeChild(childWork &w, int16_t alpha, int16_t beta) {
     const int16_t r = probeHashAB(alpha, beta, (int8_t)w.depth, ABdeep);
     w.needQuiesce = (searchFlags & SF_NEED_QUIESCE) != 0;
     w.scoreType = scoreType;
     if (r == HASH_NO_ENTRY || r == HASH_UNUSABLE || w.needQuiesce)
         return;
-    const int32_t raw = -r;
     w.e = r;
     w.decided = true;
-    bool nearer = false;
-    w.value = rebaseMateAnswer(raw, mate, nearer);
-    if (w.value != raw) {
-        moveStack[ply].exactScored = clampScore(-w.value);
-        w.record = nearer;
-    }
+    w.value = -r;
     if (w.onPV && w.depth == 0 && ply < PVdeep && (moveStack[ply].stackFlags & ST_HASH_MOVE)) {
         w.value = -PVmoveLine((int16_t)-beta, (int16_t)-alpha);
         w.record = false;
@@ -492,7 +486,7 @@ static int32_t examineMove(childWork &w, int16_t &alpha, int16_t beta, int16_t m
         return w.value;
     }
     if (!w.decided) {
-        probeChild(w, alpha, beta, mate); // Step 7.
+        probeChild(w, alpha, beta); // Step 7.
         if (!w.decided && !w.onPV) {
             estimateChild(w); // Step 8.
             futility(w, alpha);
