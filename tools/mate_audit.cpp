@@ -15,7 +15,6 @@
 #include "board/position.h"
 #include "control/control.h"
 #include "control/movetext.h"
-#include "eval/eval.h"
 #include "movegen/movegen.h"
 #include "search/mate_prover.h"
 #include "search/search.h"
@@ -173,46 +172,23 @@ static bool playGame(const std::string &text) {
     return true;
 }
 
-// Walks every line `depth` plies deep and compares, at each position, the evaluation's
-// verdict (mated, stalemated, neither) with the legal moves and the check flag.
-static uint64_t evalChecked, evalWrong;
-static void walkEval(int depth) {
-    SEE();
-    const int32_t score = evaluate(0);
-    const bool stalemate = pieceStatus.stalemate != 0;
-    movgen(0, 0);
-    const int n = mvstore[ply + 1];
-    const bool inCheck = (depthFlags[ply] & DPF_IN_CHECK) != 0;
-    evalChecked++;
-    if ((score == -10000) != (n == 0 && inCheck) || stalemate != (n == 0 && !inCheck)) {
-        evalWrong++;
-        char fen[128];
-        positionToFEN(ply, fen);
-        std::printf("eval %d stalemate %d, legal moves %d, in check %d: %s\n", (int)score,
-                    (int)stalemate, n, (int)inCheck, fen);
-    }
-    if (depth == 0)
-        return;
-    for (int i = 0; i < n; i++) {
-        depthFlags[ply + 1] = 0;
-        mvstack(&searchData[ply][i], (int16_t)i);
-        ply++;
-        gameFlags ^= GF_WHITE_TO_MOVE;
-        walkEval(depth - 1);
-        ply--;
-        gameFlags ^= GF_WHITE_TO_MOVE;
-    }
+static uint64_t evalWrong;
+static void printVerdict(const EvalVerdict &v) {
+    evalWrong++;
+    std::printf("eval %d stalemate %d, legal moves %d, in check %d%s: %s\n", (int)v.score,
+                (int)v.stalemate, v.legalMoves, (int)v.inCheck,
+                v.consistent ? "" : ", incremental state wrong", v.fen);
 }
 
 static int evalcheck(int depth, const char *path) {
-    searchFlags = 0;
+    uint64_t evalChecked = 0;
     for (const std::string &line : readLines(path)) {
         std::string fen = line.substr(0, line.find(';'));
         while (!fen.empty() && fen.back() == ' ')
             fen.pop_back();
         if (!setupFEN(fen.c_str()))
             continue;
-        walkEval(depth);
+        evalChecked += walkEvalVerdicts(depth, printVerdict);
     }
     std::printf("%llu positions, %llu with a wrong mate or stalemate verdict\n",
                 (unsigned long long)evalChecked, (unsigned long long)evalWrong);

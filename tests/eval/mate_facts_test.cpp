@@ -6,6 +6,7 @@
 #include "control/control.h"
 #include "control/movetext.h"
 #include "movegen/movegen.h"
+#include "search/mate_prover.h"
 #include "support.h"
 
 #include <gtest/gtest.h>
@@ -13,32 +14,10 @@
 
 namespace {
 
-// Walks every line `depth` plies deep and compares the evaluation's verdict on each position
-// (mated, stalemated, neither) with the legal move count and the check flag.
-void expectEvalVerdicts(int depth, int &checked) {
-    SEE();
-    const int32_t score = evaluate(0);
-    const bool stalemate = pieceStatus.stalemate != 0;
-    movgen(0, 0);
-    const int n = mvstore[ply + 1];
-    const bool inCheck = (depthFlags[ply] & DPF_IN_CHECK) != 0;
-    checked++;
-    if ((score == -10000) != (n == 0 && inCheck) || stalemate != (n == 0 && !inCheck)) {
-        char fen[128];
-        positionToFEN(ply, fen);
-        ADD_FAILURE() << fen << ": evaluation " << score << " (stalemate " << stalemate << "), "
-                      << n << " legal moves, in check " << inCheck;
-    }
-    for (int i = 0; i < n && depth > 0; i++) {
-        depthFlags[ply + 1] = 0;
-        mvstack(&searchData[ply][i], (int16_t)i);
-        ply++;
-        gameFlags ^= GF_WHITE_TO_MOVE;
-        EXPECT_TRUE(verifyPosition("mate_claims_test", ply));
-        expectEvalVerdicts(depth - 1, checked);
-        ply--;
-        gameFlags ^= GF_WHITE_TO_MOVE;
-    }
+void failVerdict(const EvalVerdict &v) {
+    ADD_FAILURE() << v.fen << ": evaluation " << v.score << " (stalemate " << v.stalemate << "), "
+                  << v.legalMoves << " legal moves, in check " << v.inCheck
+                  << (v.consistent ? "" : ", incremental state wrong");
 }
 
 // The evaluation scores a side to move without a legal move as mated (in check) or flags it
@@ -60,14 +39,13 @@ TEST(EvalMateFacts, AgreeWithTheLegalMoves) {
         "6rk/6pp/8/6N1/8/8/8/6K1 w - - 0 1",
         "7k/8/6KP/8/8/8/8/8 w - - 0 1",
     };
-    int checked = 0;
-    searchFlags = 0;
+    uint64_t checked = 0;
     for (const char *fen : fens) {
         SCOPED_TRACE(fen);
         ASSERT_TRUE(setupFEN(fen));
-        expectEvalVerdicts(2, checked);
+        checked += walkEvalVerdicts(2, failVerdict);
     }
-    EXPECT_GT(checked, 3000);
+    EXPECT_GT(checked, 3000u);
 }
 
 // Plays `san` (a move of the position at ply 0) into the game; evaluates the result and

@@ -6,6 +6,7 @@
 #include "board/makemove.h"
 #include "board/position.h"
 #include "control/control.h"
+#include "eval/eval.h"
 #include "movegen/movegen.h"
 
 uint64_t proverNodeBudget = 20000000;
@@ -190,4 +191,39 @@ int shortestMate(int maxPlies) {
         if (proveMates(p) == MateVerdict::Proven)
             return p;
     return -1;
+}
+
+// --- The evaluation's verdicts ---------------------------------------------------------
+
+static uint64_t walkVerdicts(int depth, void (*report)(const EvalVerdict &), bool consistent) {
+    EvalVerdict v{};
+    SEE();
+    v.score = evaluate(0);
+    v.stalemate = pieceStatus.stalemate != 0;
+    movgen(0, 0);
+    v.legalMoves = mvstore[ply + 1];
+    v.inCheck = (depthFlags[ply] & DPF_IN_CHECK) != 0;
+    v.consistent = consistent;
+    const bool none = v.legalMoves == 0;
+    if (!consistent || (v.score == -10000) != (none && v.inCheck) ||
+        v.stalemate != (none && !v.inCheck)) {
+        positionToFEN(ply, v.fen);
+        report(v);
+    }
+    uint64_t visited = 1;
+    for (int i = 0; i < v.legalMoves && depth > 0; i++) {
+        make(i);
+        visited += walkVerdicts(depth - 1, report, verifyPosition("walkEvalVerdicts", ply));
+        unmake();
+    }
+    return visited;
+}
+
+uint64_t walkEvalVerdicts(int depth, void (*report)(const EvalVerdict &)) {
+    const uint8_t savedSearch = searchFlags;
+    searchFlags = 0;
+    ply = 0;
+    const uint64_t visited = walkVerdicts(depth, report, true);
+    searchFlags = savedSearch;
+    return visited;
 }

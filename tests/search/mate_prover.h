@@ -1,5 +1,7 @@
-// An independent mate prover for checking the search's mate scores: a plain full-width
-// search over the engine's legal move generator that knows nothing but mate and stalemate.
+// Checks of the engine's mate facts for the tests and tools: an independent mate prover for the
+// search's mate scores (a plain full-width search over the engine's legal move generator that
+// knows nothing but mate and stalemate), and a walk that holds the evaluation's "no legal
+// move" verdicts against the generator.
 #pragma once
 
 #include <cstdint>
@@ -28,3 +30,18 @@ MateVerdict checkMateScore(int32_t score);
 // The shortest forced mate for the side to move at ply 0 within maxPlies half-moves, as the
 // ply the mate is delivered at (1, 3, 5, ...), or -1 when there is none that short.
 int shortestMate(int maxPlies);
+
+// What the evaluation and the move generator say about one position.
+struct EvalVerdict {
+    char fen[128];
+    int32_t score; // evaluate(0); -10000 for a mated side to move
+    bool stalemate;
+    int legalMoves;
+    bool inCheck;
+    bool consistent; // the incremental state passed verifyPosition
+};
+// Walks every line `depth` plies deep from the position at ply 0 and calls `report` for each
+// position where the evaluation's verdict (mated, stalemated, neither) disagrees with the
+// legal moves and the check flag, or whose incremental state fails verifyPosition. Returns
+// the number of positions visited.
+uint64_t walkEvalVerdicts(int depth, void (*report)(const EvalVerdict &));
