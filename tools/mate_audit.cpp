@@ -10,6 +10,8 @@
 //                                               the evaluation's mate and stalemate facts
 //                                               against the legal move count
 // Build: cmake --build build/release --target mate_audit
+// The position set of the counts: tools/mate_audit_positions.fen, e.g.
+//   build/release/mate_audit audit 5 tools/mate_audit_positions.fen
 #include "board/board.h"
 #include "board/makemove.h"
 #include "board/position.h"

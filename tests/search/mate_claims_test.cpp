@@ -45,8 +45,8 @@ const char *const gamePositions[] = {
     "r2q2k1/1bpp1B2/p4p1p/1pb1nQ2/3p2rB/5N2/PPP2PPP/3R1RK1 b - - 0 36",
     "r3k2r/p1ppqpb1/1n2pnp1/3PN3/4P3/2B2Q1P/PPP1bP1P/R3K2R w KQkq - 0 5",
     // The Evergreen game after 20...Nxe7 and 21.Qxd7+ (mated in three: the search once said
-    // in two), the Opera game after 15...Nxd7, Reti-Tartakower after 9...Kxd8, Legal's mate
-    // after 5...Bxd1: true mates right after captures next to a king.
+    // in two), the Opera game after 15...Nxd7, a Caro-Kann miniature after 9...Kxd8 and the
+    // old knight-and-bishop trap after 5...Bxd1: true mates right after captures next to a king.
     "1r2k1r1/pbppnp1p/1b3P2/8/Q7/B1PB1q2/P4PPP/3R2K1 w - - 0 40",
     "1r2k1r1/pbpQnp1p/1b3P2/8/8/B1PB1q2/P4PPP/3R2K1 b - - 0 41",
     "4kb1r/p2n1ppp/4q3/4p1B1/4P3/1Q6/PPP2PPP/2KR4 w k - 0 30",
@@ -128,9 +128,9 @@ TEST(MateClaims, KnownMatesAgreeOnTheDistance) {
         {"4kb1r/p2n1ppp/4q3/4p1B1/4P3/1Q6/PPP2PPP/2KR4 w k - 0 16", 2},
         // Immortal game: 22.Qf6+ Nxf6 23.Be7#.
         {"r1bk2nr/p2p1pNp/n2B4/1p1NP2P/6P1/3P1Q2/P1P1K3/q5b1 w - - 1 22", 2},
-        // Legal's mate: 6.Bxf7+ Ke7 7.Nd5#.
+        // The old trap: 5...Bxd1?? 6.Bxf7+ Ke7 7.Nd5#.
         {"rn1qkbnr/ppp2p1p/3p2p1/4N3/2B1P3/2N5/PPPP1PPP/R1BbK2R w KQkq - 0 6", 2},
-        // Reti-Tartakower: 9.Qd8+ Kxd8 10.Bg5+ and 11.Bd8# or 11.Rd8#.
+        // A Caro-Kann miniature: 9.Qd8+ Kxd8 10.Bg5+ and 11.Bd8# or 11.Rd8#.
         {"rnb1kb1r/pp3ppp/2p5/4q3/4n3/3Q4/PPPB1PPP/2KR1BNR w kq - 0 9", 3},
         // Evergreen game: 21.Qxd7+ Kxd7 22.Bf5+ Ke8 23.Bd7+ Kf8 24.Bxe7#.
         {"1r2k1r1/pbppnp1p/1b3P2/8/Q7/B1PB1q2/P4PPP/3R2K1 w - - 0 21", 4},
