@@ -112,15 +112,22 @@ static void probeChild(childWork &w, int16_t alpha, int16_t beta) {
     }
 }
 
+static void evaluateChild(childWork &w, int16_t mate, int8_t kingSafetyDone);
+
 // Step 8. The child's static score: cached by the table, or estimated from the material
-// change of the move (the parent's static score plus what the move changed).
-static void estimateChild(childWork &w) {
+// change of the move (the parent's static score plus what the move changed). When the
+// parent's record holds a mate from the table instead of a static score, the child is
+// evaluated: a mate plus a captured piece is no score at all.
+static void estimateChild(childWork &w, int16_t mate) {
     move_tag &c = moveStack[ply];
     if (w.scoreType == 0) {
         w.e = c.exactScored;
     } else if (w.scoreType == 1) {
         w.e = c.exactScored;
         depthFlags[ply] |= DPF_ESTIMATE;
+    } else if (!isStaticScore(moveStack[ply - 1].exactScored)) {
+        SEE();
+        evaluateChild(w, mate, 0);
     } else {
         const bool moverWhite = !whiteToMove();
         const int32_t estimate = moveStack[ply - 1].exactScored - balanceAt(ply - 1, moverWhite) +
@@ -210,6 +217,8 @@ static void staticWork(childWork &w, int16_t mate) {
         return;
     w.high = clampScore(w.high - recapture[ply]);
     w.low = clampScore(w.low + recapture[ply]);
+    if (w.evaluated)
+        return; // in step 8, attack analysis included
     SEE();
     if (w.scoreType == 0) {
         kingSafetyOnly(true);
@@ -407,7 +416,8 @@ static void scoreFrontier(childWork &w, int16_t alpha, int16_t beta, int16_t mat
         return;
     }
     if (ply > schdth[depthIndex(searchDepth)]) {
-        w.value = -(w.e + hangValue[hanging]);
+        // What hangs is added to a static score, never to a mate the table handed over.
+        w.value = -(w.e + (isStaticScore(w.e) ? hangValue[hanging] : 0));
         return;
     }
     if (quiesce && windowInside(alpha, beta, MATE_BOUND + 1) && !inCheckAt(ply)) {
@@ -488,8 +498,9 @@ static int32_t examineMove(childWork &w, int16_t &alpha, int16_t beta, int16_t m
     if (!w.decided) {
         probeChild(w, alpha, beta); // Step 7.
         if (!w.decided && !w.onPV) {
-            estimateChild(w); // Step 8.
-            futility(w, alpha);
+            estimateChild(w, mate); // Step 8.
+            if (!w.decided)
+                futility(w, alpha);
         }
     }
     staticWork(w, mate); // Step 9.

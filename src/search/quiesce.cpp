@@ -122,7 +122,10 @@ static void estimateChild(qsChild &w, int16_t alpha) {
             w.decided = true;
             depthFlags[ply] |= DPF_CHILD_ESTIMATE;
         }
-    } else if (!inCheckAt(ply) && !inCheckAt(ply - 1)) {
+    } else if (!inCheckAt(ply) && !inCheckAt(ply - 1) &&
+               isStaticScore(moveStack[ply - 1].exactScored)) {
+        // (A mate from the table in the node's record is no base for an estimate: the child
+        // is evaluated instead.)
         const bool moverWhite = !whiteToMove();
         const int32_t estimate = moveStack[ply - 1].exactScored - balanceAt(ply - 1, moverWhite) +
                                  balanceAt(ply, moverWhite);

@@ -20,6 +20,11 @@ inline int16_t clampScore(int32_t v) {
     return (int16_t)(v > 32000 ? 32000 : (v < -32000 ? -32000 : v));
 }
 
+// True for a static score a child's score can be estimated from: not a table code, and no
+// mate that a table entry carried into the position's record (a mate is no material balance).
+inline bool isStaticScore(int32_t s) {
+    return s >= -MATE_BOUND && s <= MATE_BOUND && s != HASH_NO_ENTRY && s != HASH_UNUSABLE;
+}
 // A table indexed by a remaining or nominal depth has 32 entries; extensions can carry the
 // depth past them, where the last entry stands for every deeper value.
 inline int depthIndex(int d) { return d < 0 ? 0 : (d > MAX_PLY - 1 ? MAX_PLY - 1 : d); }
