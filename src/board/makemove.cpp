@@ -109,7 +109,7 @@ static int32_t captureValue(int p, int c, int moved, int slot, int from, int to,
     const int cls = moved <= BPAWN ? 3 : (moved <= BISHOP ? 2 : (moved == ROOK ? 1 : 0));
     const evaluator &own = seeOf(c), &opp = seeOf(c ^ 1);
     // Defenders of the mover on `to` are its own side's attackers without the mover itself.
-    int D = seeIndexSub(own.boardScan[to], hang_root[cls + 2]);
+    int D = seeIndexMinusOne(own.boardScan[to], cls + SG_QUEEN);
     int A = seeIndexAdd(opp.boardScan[to], 0);
     if (cls == 3) {
         // A bishop behind the pawn that just left its diagonal joins the recaptures.

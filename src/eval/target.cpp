@@ -9,24 +9,6 @@
 // Highest code an attacked square can carry: a queen (5) en prise on a promotion square (6).
 constexpr int8_t MAX_ATTACKED_CODE = 11;
 
-// Set-index step of one attacker of the piece's kind (the weights of the attack codes).
-static int attackerStep(int piece) {
-    switch (piece) {
-    case WPAWN:
-    case BPAWN:
-        return 96;
-    case KNIGHT:
-    case BISHOP:
-        return 24;
-    case ROOK:
-        return 8;
-    case QUEEN:
-        return 2;
-    default:
-        return 1;
-    }
-}
-
 // Exchange-table target class of a piece: queen 0, rook 1, knight or bishop 2, pawn 3.
 int exchangeClass(int piece) {
     switch (piece) {
@@ -58,7 +40,7 @@ int32_t exchangeEstimate(int c, int piece, int from, int to, int captured, bool 
     } else {
         // The mover leaves its own defender set; sliders the enemy stacks behind its own
         // like piece on the line join the attack once the front piece has recaptured.
-        ownSet = seeIndexSub(own.boardScan[to], attackerStep(piece));
+        ownSet = seeIndexMinusOne(own.boardScan[to], seeGroupOfPiece(piece));
         switch (piece) {
         case BISHOP:
             oppSet = seeIndexAdd(oppSet, opp.oppBishop[to]);
@@ -82,7 +64,7 @@ int32_t exchangeEstimate(int c, int piece, int from, int to, int captured, bool 
         }
     }
     // Our bishop behind our own pawn supports the square once the pawns have been traded.
-    if (own.oppPawnBQ[to] != 0 && splitSeeIndex(oppSet).pawns > 0 && (oppSet == 96 || ownSet > 0))
+    if (own.oppPawnBQ[to] != 0 && seeIndexHasPawn(oppSet) && (oppSet == 96 || ownSet > 0))
         ownSet = seeIndexAdd(ownSet, own.oppPawnBQ[to]);
 
     const int k = exchangeClass(piece);

@@ -111,23 +111,23 @@ static int precomputedValue(int kind, int slot, int8_t t) {
 int moveExchangeValue(const genContext &g, int kind, int slot, int8_t f, int8_t t, int captured,
                       bool pawnPush, int &D) {
     const evaluator &own = *g.own, &opp = *g.opp;
-    int cls, step, xray = 0; // xray: the opponent's sliders that join in behind the first
+    int cls, group, xray = 0; // xray: the opponent's sliders that join in behind the first
     switch (kind) {
     case QUEEN:
-        cls = 0, step = 2, xray = opp.oppQueen[t];
+        cls = 0, group = SG_QUEEN, xray = opp.oppQueen[t];
         break;
     case ROOK:
-        cls = 1, step = 8, xray = opp.oppRook[t];
+        cls = 1, group = SG_ROOK, xray = opp.oppRook[t];
         break;
     case BISHOP:
-        cls = 2, step = 24, xray = opp.oppBishop[t];
+        cls = 2, group = SG_MINOR, xray = opp.oppBishop[t];
         break;
     case KNIGHT:
-        cls = 2, step = 24;
+        cls = 2, group = SG_MINOR;
         break;
     default: // pawns: a push meets the sliders behind enemy pawns on the file, a capture
              // the bishops and queens behind enemy pawns on the diagonal
-        cls = 3, step = 96;
+        cls = 3, group = SG_PAWN;
         if (pawnPush)
             xray = opp.oppPawnRQ[t];
         else if (opp.boardScan[t] > 0 || f == own.thruPawn[t])
@@ -136,7 +136,7 @@ int moveExchangeValue(const genContext &g, int kind, int slot, int8_t f, int8_t 
     }
     const int A = seeIndexAdd(opp.boardScan[t], xray); // also keeps the index inside the sets
     // The mover no longer defends the square it stands on.
-    D = seeIndexSub(own.boardScan[t], step);
+    D = seeIndexMinusOne(own.boardScan[t], group);
     // A bishop or queen behind one of our pawns joins in once the pawn has recaptured.
     if (!pawnPush && own.oppPawnBQ[t] != 0 && (A & 0x60) != 0 && (A == 96 || D > 0))
         D = seeIndexAdd(D, own.oppPawnBQ[t]);

@@ -16,6 +16,7 @@ struct walker {
     int colour;       // colour of the walking piece
     int kind;         // BISHOP, ROOK or QUEEN
     int step;         // its set-index step: 24, 8 or 2
+    int group;        // its set-index group: SG_MINOR, SG_ROOK or SG_QUEEN
     bool toMove;      // the walker's side is to move: no x-ray support through own pieces
     uint64_t allowed; // squares it may count (restricted while its side is in check)
     evaluator *own, *other;
@@ -61,7 +62,7 @@ static void addMark(int16_t *field, uint64_t set, int amount) {
 static void countSquare(const walker &w, int sq, int xray) {
     if ((w.allowed & mask[sq]) == 0)
         return;
-    w.own->boardScan[sq] = (int16_t)seeIndexAdd(w.own->boardScan[sq], w.step);
+    w.own->boardScan[sq] = seeIndexPlusOne(w.own->boardScan[sq], w.group);
     if (xray)
         w.own->ownQueen[sq] += (int16_t)xray;
 }
@@ -284,7 +285,7 @@ static void scanLeapers(int c, uint64_t allowed, uint64_t pawnAllowed) {
         if (pin >= 0)
             att &= rays[k][pin];
         for (; att; att &= att - 1)
-            e.boardScan[lsb(att)] = (int16_t)seeIndexAdd(e.boardScan[lsb(att)], 96);
+            e.boardScan[lsb(att)] = seeIndexPlusOne(e.boardScan[lsb(att)], SG_PAWN);
     }
     const int8_t *knights = knightSlots(t, c);
     for (int i = 0; i < KNIGHT_SLOTS; i++) {
@@ -295,7 +296,7 @@ static void scanLeapers(int c, uint64_t allowed, uint64_t pawnAllowed) {
         if (k >= 0 && verifyPin(lines, k, (int8_t)s) >= 0)
             continue;
         for (uint64_t att = knightattack[s] & ~kingSq & allowed; att; att &= att - 1)
-            e.boardScan[lsb(att)] = (int16_t)seeIndexAdd(e.boardScan[lsb(att)], 24);
+            e.boardScan[lsb(att)] = seeIndexPlusOne(e.boardScan[lsb(att)], SG_MINOR);
     }
 }
 
@@ -306,9 +307,10 @@ static void scanSliders(int c, bool toMove, uint64_t allowed) {
     trak &t = tracker[ply];
     const int8_t k = kingSlot(t, c);
     const uint64_t lines = c == WHITE ? e.kingWhitePieces : e.kingBlackPieces;
-    static const int steps[3] = {24, 8, 2};
+    static const int steps[3] = {24, 8, 2}, groups[3] = {SG_MINOR, SG_ROOK, SG_QUEEN};
     for (int piece = BISHOP; piece <= QUEEN; piece++) {
-        const walker w = {c, piece, steps[piece - BISHOP], toMove, allowed, &e, &seeOf(c ^ 1)};
+        const walker w = {c,       piece, steps[piece - BISHOP], groups[piece - BISHOP], toMove,
+                          allowed, &e,    &seeOf(c ^ 1)};
         const int8_t *slots = slotsOf(t, c, piece);
         for (int i = 0; i < slotCount(piece); i++) {
             const int s = slots[i];
@@ -346,7 +348,7 @@ static void scanKings() {
         uint64_t near = kingattack[k] & ~(other >= 0 ? kingattack[other] : 0);
         evaluator &e = seeOf(c);
         for (; near; near &= near - 1)
-            e.boardScan[lsb(near)] = (int16_t)seeIndexAdd(e.boardScan[lsb(near)], 1);
+            e.boardScan[lsb(near)] = seeIndexPlusOne(e.boardScan[lsb(near)], SG_KING);
     }
 }
 
@@ -365,7 +367,7 @@ static void exchangeValues() {
         const int cls = piece == QUEEN ? 0 : piece == ROOK ? 1 : piece >= KNIGHT ? 2 : 3;
         int d = own.boardScan[s];
         const int a = opp.boardScan[s];
-        if (own.oppPawnBQ[s] != 0 && splitSeeIndex(a).pawns > 0 && (a == 96 || d > 0))
+        if (own.oppPawnBQ[s] != 0 && seeIndexHasPawn(a) && (a == 96 || d > 0))
             d = seeIndexAdd(d, own.oppPawnBQ[s]);
         if (own.ownQueen[s] == 0 && opp.ownQueen[s] == 0) {
             row[s] = -10 * seeTable[cls][d][a];
