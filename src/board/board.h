@@ -320,5 +320,39 @@ inline int8_t *rookSlots(trak &t, int c) { return c == WHITE ? t.whiteRook : t.b
 inline int8_t *queenSlots(trak &t, int c) { return c == WHITE ? t.whiteQueen : t.blackQueen; }
 inline int8_t &kingSlot(trak &t, int c) { return c == WHITE ? t.whiteKing : t.blackKing; }
 // Slots of a piece kind (KNIGHT..QUEEN, or a pawn code) and how many there are.
-int8_t *slotsOf(trak &t, int c, int piece);
-int slotCount(int piece);
+inline int8_t *slotsOf(trak &t, int c, int piece) {
+    switch (piece) {
+    case WPAWN:
+        return t.whitePawn;
+    case BPAWN:
+        return t.blackPawn;
+    case KNIGHT:
+        return knightSlots(t, c);
+    case BISHOP:
+        return bishopSlots(t, c);
+    case ROOK:
+        return rookSlots(t, c);
+    case QUEEN:
+        return queenSlots(t, c);
+    default:
+        ASSERT(piece == KING);
+        return &kingSlot(t, c);
+    }
+}
+constexpr int slotCount(int piece) {
+    switch (piece) {
+    case WPAWN:
+    case BPAWN:
+        return PAWN_SLOTS;
+    case KNIGHT:
+        return KNIGHT_SLOTS;
+    case BISHOP:
+        return BISHOP_SLOTS;
+    case ROOK:
+        return ROOK_SLOTS;
+    case QUEEN:
+        return QUEEN_SLOTS;
+    default:
+        return 1;
+    }
+}

@@ -30,6 +30,16 @@ extern seeTableType seeTable, seeTableAr, seeTableArr, seeTableAb, seeTableArDr,
     seeTableAbDr, seeTableArDrr, seeTableArrDrr, seeTableAbDrr, seeTableArDb, seeTableArrDb,
     seeTableAbDb, seeTableDr, seeTableDrr, seeTableDb;
 
+// Attacks of a rook or bishop on s over an occupancy given as its plain and rotated boards.
+inline uint64_t rookAttacksOver(uint64_t all, uint64_t rotated90R, int s) {
+    return rankAttacks[s][(all >> shiftRank[s]) & 63] |
+           fileAttacks[s][(rotated90R >> shift90L[s]) & 63];
+}
+inline uint64_t bishopAttacksOver(uint64_t rotated45R, uint64_t rotated45L, int s) {
+    return diag45RAttacks[s][(rotated45R >> shift45R[s]) & 63] |
+           diag45LAttacks[s][(rotated45L >> shift45L[s]) & 63];
+}
+
 // Rule-built geometry (filled by setup from the rules that define them).
 extern int8_t pieceSurround[64][8];  // s-9, s-8, s-7, s-1, s+1, s+7, s+8, s+9; -1 off board
 extern int8_t knightSurround[64][8]; // s-17, s-15, s-10, s-6, s+6, s+10, s+15, s+17

@@ -6,9 +6,6 @@
 
 #include <cstring>
 
-// Square offset of each direction code.
-static const int dirOffset[8] = {1, -1, 8, -8, 9, -9, 7, -7};
-
 int32_t seeBoard[MAX_PLY][64];
 
 // One slider's walk: whose it is, what it may count and where its counts go.
@@ -22,11 +19,20 @@ struct walker {
     evaluator *own, *other;
 };
 
+// The nearest square of a non-empty part of a ray, seen from the ray's origin: directions
+// 0, 2, 4, 6 step to higher square numbers.
+static int nearestOnRay(uint64_t set, int dir) { return (dir & 1) == 0 ? lsb(set) : msb(set); }
+
 // Next square of a ray walked away from its origin (the ray set shrinks by that square).
 static int popNext(uint64_t &ray, int dir) {
-    const int s = (dir & 1) == 0 ? lsb(ray) : msb(ray);
+    const int s = nearestOnRay(ray, dir);
     ray ^= mask[s];
     return s;
+}
+
+// The squares of a ray that lie before its square b.
+static uint64_t raySquaresBefore(uint64_t ray, int b, int dir) {
+    return ray & ~(rays[b][dir] | mask[b]);
 }
 
 // The empty squares one pawn of `colour` on s can advance to: one, or two from its
@@ -57,26 +63,24 @@ static void addMark(int16_t *field, uint64_t set, int amount) {
         field[lsb(set)] += (int16_t)amount;
 }
 
-// Counts the walker on sq; once it has passed an enemy queen the square also carries the
-// x-ray code that selects the exchange variant.
-static void countSquare(const walker &w, int sq, int xray) {
-    if ((w.allowed & mask[sq]) == 0)
-        return;
-    w.own->boardScan[sq] = seeIndexPlusOne(w.own->boardScan[sq], w.group);
-    if (xray)
-        w.own->ownQueen[sq] += (int16_t)xray;
+// Counts the walker on a set of squares; once it has passed an enemy queen the squares also
+// carry the x-ray code that selects the exchange variant.
+static void countSquares(const walker &w, uint64_t set, int xray) {
+    for (set &= w.allowed; set; set &= set - 1) {
+        const int s = lsb(set);
+        w.own->boardScan[s] = seeIndexPlusOne(w.own->boardScan[s], w.group);
+        if (xray)
+            w.own->ownQueen[s] += (int16_t)xray;
+    }
 }
+static void countSquare(const walker &w, int sq, int xray) { countSquares(w, mask[sq], xray); }
 
 // Marks the empty squares behind an own slider with the walker's support; the walk ends at
 // the next piece.
 static void markBehind(int16_t *field, uint64_t ray, int dir, int amount) {
-    const tag_sq &sq = squares[ply];
-    while (ray) {
-        const int s = popNext(ray, dir);
-        if (sq.insq[s] != EMPTY)
-            return;
-        field[s] += (int16_t)amount;
-    }
+    const uint64_t blockers = ray & boards[ply].allpieces;
+    addMark(field, blockers ? raySquaresBefore(ray, nearestOnRay(blockers, dir), dir) : ray,
+            amount);
 }
 
 // The walk meets an enemy pawn on b: a diagonal in its capture direction also counts the
@@ -126,17 +130,22 @@ static void markOwnPawnSupport(const walker &w, int b, int dir, uint64_t ray, in
 // pieces. The side to move stops at its first own piece.
 static void walkSliderRay(const walker &w, int from, int dir) {
     const tag_sq &sq = squares[ply];
+    const uint64_t occupied = boards[ply].allpieces;
     const bool diagonal = dir >= 4;
     uint64_t ray = rays[from][dir];
     int xray = 0; // ownQueen code after passing an enemy queen: 3 bishop, 1 rook
     while (ray) {
-        const int b = popNext(ray, dir);
+        // The empty squares up to the next piece all count; the piece decides the rest.
+        const uint64_t blockers = ray & occupied;
+        if (blockers == 0) {
+            countSquares(w, ray, xray);
+            return;
+        }
+        const int b = nearestOnRay(blockers, dir);
+        countSquares(w, raySquaresBefore(ray, b, dir), xray);
+        ray = rays[b][dir];
         const int piece = sq.insq[b];
         const int colour = sq.colsq[b];
-        if (piece == EMPTY) {
-            countSquare(w, b, xray);
-            continue;
-        }
         if (colour != w.colour) {
             if (piece == KING)
                 return; // the king's own square never carries the attacker's count
@@ -201,42 +210,36 @@ static void walkSliderRay(const walker &w, int from, int dir) {
     }
 }
 
-// Squares attacked by a slider of `kind` on s over `occupied` (for the king-move limits).
-static uint64_t sliderAttacks(int kind, int s, uint64_t occupied) {
-    uint64_t att = 0;
-    for (int dir = 0; dir < 8; dir++) {
-        if ((kind == ROOK && dir >= 4) || (kind == BISHOP && dir < 4))
-            continue;
-        att |= rays[s][dir];
-        const uint64_t blockers = rays[s][dir] & occupied;
-        if (blockers)
-            att &= ~rays[(dir & 1) == 0 ? lsb(blockers) : msb(blockers)][dir];
-    }
-    return att;
-}
-
 // Every square a side attacks, as the other king must see it: pinned pieces still attack,
 // and sliders see through the other king, so that it cannot step back along a checking line.
 static uint64_t attackedBy(int c) {
-    bboard &b = boards[ply];
-    trak &t = tracker[ply];
-    const uint64_t occupied = b.allpieces & ~kingOf(b, c ^ 1);
-    uint64_t att = 0;
-    const int8_t *pawns = pawnSlots(t, c);
-    for (int i = 0; i < PAWN_SLOTS; i++)
-        if (pawns[i] >= 0)
-            att |= c == WHITE ? whpawnattack[pawns[i]] : blpawnattack[pawns[i]];
-    for (int piece = KNIGHT; piece <= QUEEN; piece++) {
-        const int8_t *slots = slotsOf(t, c, piece);
-        for (int i = 0; i < slotCount(piece); i++) {
-            const int s = slots[i];
-            if (s < 0)
-                continue;
-            att |= piece == KNIGHT ? knightattack[s] : sliderAttacks(piece, s, occupied);
-        }
+    const bboard &b = boards[ply];
+    // The occupancy without the other king, in the plain and the three rotated boards.
+    uint64_t all = b.allpieces, r90 = b.rotated90R, diagR = b.rotated45R, diagL = b.rotated45L;
+    const uint64_t otherKing = c == WHITE ? b.blking : b.whking;
+    if (otherKing) {
+        const int k = lsb(otherKing);
+        all &= ~mask[k];
+        r90 &= ~mask[r90R[k]];
+        diagR &= ~mask[r45R[k]];
+        diagL &= ~mask[r45L[k]];
     }
-    if (kingSlot(t, c) >= 0)
-        att |= kingattack[kingSlot(t, c)];
+    uint64_t att;
+    if (c == WHITE) {
+        att = ((b.whpawns & ~fileSet(0)) >> 9) | ((b.whpawns & ~fileSet(7)) >> 7);
+    } else {
+        att = ((b.blpawns & ~fileSet(7)) << 9) | ((b.blpawns & ~fileSet(0)) << 7);
+    }
+    const uint64_t queens = c == WHITE ? b.whqueen : b.blqueen;
+    for (uint64_t set = c == WHITE ? b.whknights : b.blknights; set; set &= set - 1)
+        att |= knightattack[lsb(set)];
+    for (uint64_t set = (c == WHITE ? b.whbishops : b.blbishops) | queens; set; set &= set - 1)
+        att |= bishopAttacksOver(diagR, diagL, lsb(set));
+    for (uint64_t set = (c == WHITE ? b.whrooks : b.blrooks) | queens; set; set &= set - 1)
+        att |= rookAttacksOver(all, r90, lsb(set));
+    const uint64_t king = c == WHITE ? b.whking : b.blking;
+    if (king)
+        att |= kingattack[lsb(king)];
     return att;
 }
 
@@ -311,6 +314,8 @@ static void scanSliders(int c, bool toMove, uint64_t allowed) {
     for (int piece = BISHOP; piece <= QUEEN; piece++) {
         const walker w = {c,       piece, steps[piece - BISHOP], groups[piece - BISHOP], toMove,
                           allowed, &e,    &seeOf(c ^ 1)};
+        // Rooks walk the lines (directions 0..3), bishops the diagonals (4..7), queens both.
+        const int firstDir = piece == BISHOP ? 4 : 0, endDir = piece == ROOK ? 4 : 8;
         const int8_t *slots = slotsOf(t, c, piece);
         for (int i = 0; i < slotCount(piece); i++) {
             const int s = slots[i];
@@ -327,9 +332,7 @@ static void scanSliders(int c, bool toMove, uint64_t allowed) {
                 e.queenCount++;
             }
             const int pin = k >= 0 ? verifyPin(lines, k, (int8_t)s) : -1;
-            for (int dir = 0; dir < 8; dir++) {
-                if ((piece == BISHOP && dir < 4) || (piece == ROOK && dir >= 4))
-                    continue;
+            for (int dir = firstDir; dir < endDir; dir++) {
                 if (pin >= 0 && dir != pin && dir != (pin ^ 1))
                     continue;
                 walkSliderRay(w, s, dir);
@@ -357,11 +360,11 @@ static void scanKings() {
 // exchange has begun there.
 static void exchangeValues() {
     const tag_sq &sq = squares[ply];
+    const bboard &b = boards[ply];
     int32_t *row = seeBoard[ply];
-    for (int s = 0; s < 64; s++) {
+    for (uint64_t set = b.allpieces & ~(b.whking | b.blking); set; set &= set - 1) {
+        const int s = lsb(set);
         const int piece = sq.insq[s];
-        if (piece == EMPTY || piece == KING)
-            continue;
         const int c = sq.colsq[s];
         const evaluator &own = seeOf(c), &opp = seeOf(c ^ 1);
         const int cls = piece == QUEEN ? 0 : piece == ROOK ? 1 : piece >= KNIGHT ? 2 : 3;
