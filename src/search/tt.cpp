@@ -2,10 +2,10 @@
 #include "search/tt.h"
 
 #include "board/engine_state.h"
+#include "board/tableclear.h"
 #include "movegen/movegen.h"
 
 #include <algorithm>
-#include <cstring>
 
 // Field layout of an entry.
 constexpr uint16_t RDF_FROM_MASK = 0x003F; // bits 0..5: from square of the best move
@@ -19,12 +19,19 @@ constexpr uint8_t HF_STACK_BITS = 0x0F;    // the position's stackFlags 0x01..0x
 constexpr int16_t MATE_BOUND = 9959;       // beyond this a score is a mate score
 constexpr int16_t MATE_SCORE = 10000;      // mated at the root; one less per ply
 
-tag_hash store[STORE_SIZE], collstore[COLLSTORE_SIZE], nullstore[NULLSTORE_SIZE],
-    nullcoll[NULLCOLL_SIZE];
+alignas(TABLE_LINE) tag_hash store[STORE_SIZE], collstore[COLLSTORE_SIZE],
+    nullstore[NULLSTORE_SIZE], nullcoll[NULLCOLL_SIZE];
 const tag_hash temp_store = {}; // lock 0 marks a slot empty
 // The tables are zero, that is empty, at load; until something is recorded there is nothing
-// to clear, so a start or a game that never searches never touches their memory.
+// to clear, so a start or a game that never searches never touches their memory. Each table
+// keeps a map of the lines written since it was last emptied, so that a clear zeroes only
+// those: every line holding a non-empty entry is marked.
 static bool tablesWritten = false;
+static_assert(TABLE_LINE % sizeof(tag_hash) == 0, "an entry must not straddle two lines");
+static uint64_t storeWritten[writtenMapWords(sizeof store)],
+    collstoreWritten[writtenMapWords(sizeof collstore)],
+    nullstoreWritten[writtenMapWords(sizeof nullstore)],
+    nullcollWritten[writtenMapWords(sizeof nullcoll)];
 int8_t scoreType;
 
 // ---------------------------------------------------------------------------
@@ -60,6 +67,19 @@ static tablePair currentTables() {
     if (searchFlags & SF_NULL_SEARCH)
         return {nullstore, NULLSTORE_SIZE, nullcoll, NULLCOLL_SIZE};
     return {store, STORE_SIZE, collstore, COLLSTORE_SIZE};
+}
+
+// Marks the line of an entry about to be written in its table's map.
+static void markEntryWritten(const tag_hash &e) {
+    const tag_hash *p = &e;
+    if (p >= store && p < store + STORE_SIZE)
+        markWritten(storeWritten, (size_t)(p - store) * sizeof(tag_hash));
+    else if (p >= collstore && p < collstore + COLLSTORE_SIZE)
+        markWritten(collstoreWritten, (size_t)(p - collstore) * sizeof(tag_hash));
+    else if (p >= nullstore && p < nullstore + NULLSTORE_SIZE)
+        markWritten(nullstoreWritten, (size_t)(p - nullstore) * sizeof(tag_hash));
+    else
+        markWritten(nullcollWritten, (size_t)(p - nullcoll) * sizeof(tag_hash));
 }
 
 static tag_hash &slotOf(tag_hash *table, uint32_t size) {
@@ -140,6 +160,7 @@ static void writeEntry(tag_hash &e, int16_t scored, uint8_t bestType, int bestFr
                        int hashFlag, int LEscore, int hashDepth, uint8_t stackBits,
                        bool mainSearch) {
     tablesWritten = true;
+    markEntryWritten(e);
     e.lock = hashlock[ply];
     e.scored = mateFromNode(scored);
     e.remainingDepthFrom = packDepthFrom(hashDepth, bestFrom);
@@ -187,10 +208,10 @@ static void markTreeRepeat() {
 void clearHashTables() {
     if (!tablesWritten)
         return;
-    std::memset(store, 0, sizeof store);
-    std::memset(collstore, 0, sizeof collstore);
-    std::memset(nullstore, 0, sizeof nullstore);
-    std::memset(nullcoll, 0, sizeof nullcoll);
+    clearWrittenLines(store, sizeof store, storeWritten);
+    clearWrittenLines(collstore, sizeof collstore, collstoreWritten);
+    clearWrittenLines(nullstore, sizeof nullstore, nullstoreWritten);
+    clearWrittenLines(nullcoll, sizeof nullcoll, nullcollWritten);
     tablesWritten = false;
 }
 
