@@ -106,7 +106,7 @@ uint64_t ponderScan(char attack_p, char piece_p, int8_t to) {
     return attacksOf(attack_p, sideBoards, to) & filterSet(piece_p, sideBoards);
 }
 
-int8_t verifyPin(uint64_t kattack, int8_t kpos, int8_t xmark) {
+int8_t verifyPinOnLine(uint64_t kattack, int8_t kpos, int8_t xmark) {
     return pinOn(kattack, kpos, xmark, boards[ply].allpieces, squares[ply]);
 }
 

@@ -393,8 +393,8 @@ void SEE() {
     for (int c = WHITE; c <= BLACK; c++) {
         evaluator &e = seeOf(c);
         std::memset(&e, 0, sizeof(e));
-        for (int s = 0; s < 64; s++)
-            e.thruPawn[s] = NO_SQUARE;
+        static_assert(NO_SQUARE == -1, "every byte of a 16-bit -1 is 0xFF");
+        std::memset(e.thruPawn, 0xFF, sizeof e.thruPawn);
     }
     std::memset(seeBoard[ply], 0, sizeof(seeBoard[ply]));
 
