@@ -360,6 +360,11 @@ static void scoreOnePawn(int c, int slot, int s) {
 // Public routines
 // ---------------------------------------------------------------------------
 
+void prefetchPawnEntry(int8_t p) {
+    ASSERT(p >= 0 && p < MAX_PLY);
+    __builtin_prefetch(&pawnStore[pnhash[p] % PAWN_HASH_SIZE]);
+}
+
 void clearPawnHash() {
     if (!pawnStoreWritten)
         return;

@@ -383,6 +383,13 @@ void recordHashExactQS(int16_t exValue, int8_t hashFlag, int8_t LEscore, int8_t 
     writeEntry(*e, exValue, 0, 0, 0, hashFlag, LEscore, hashDepth, stackBits, false);
 }
 
+void prefetchHashSlots(int8_t p) {
+    ASSERT(p >= 0 && p < MAX_PLY);
+    const tablePair t = currentTables();
+    __builtin_prefetch(&t.primary[hash[p] % t.primarySize]);
+    __builtin_prefetch(&t.collision[hash[p] % t.collisionSize]);
+}
+
 void generateSearchMoves(int8_t gen, int8_t inQS) {
     hashMoveHint &h = orderingHashMove;
     h.found = lookupHashMove(h.from, h.to, h.promote);
