@@ -36,23 +36,3 @@ evaluator seeWhite, seeBlack;
 STATUS pieceStatus;
 int32_t seeBoardPawn[PAWN_SLOTS][64], seeBoardKnight[KNIGHT_SLOTS][64],
     seeBoardBishop[BISHOP_SLOTS][64], seeBoardRook[ROOK_SLOTS][64], seeBoardQueen[QUEEN_SLOTS][64];
-
-uint64_t &pieceSet(bboard &b, int c, int piece) {
-    switch (piece) {
-    case WPAWN:
-        return b.whpawns;
-    case BPAWN:
-        return b.blpawns;
-    case KNIGHT:
-        return knightsOf(b, c);
-    case BISHOP:
-        return bishopsOf(b, c);
-    case ROOK:
-        return rooksOf(b, c);
-    case QUEEN:
-        return queensOf(b, c);
-    default:
-        ASSERT(piece == KING);
-        return kingOf(b, c);
-    }
-}

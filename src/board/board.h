@@ -212,8 +212,6 @@ extern const int8_t castle_mask[64];
 // the flipped square.
 extern const int32_t pawnsq[3][64], knightsq[3][64], bishopsq[3][64], rooksq[3][64], queensq[3][64],
     kingsq[3][64];
-// Piece-square value of `piece` (a pawn code or KNIGHT..KING) of colour c on square s.
-int32_t pieceSquareValue(int c, int piece, int s);
 
 // ---------------------------------------------------------------------------
 // Per-ply position stack and game record (board.cpp)
@@ -308,7 +306,50 @@ inline uint64_t &rooksOf(bboard &b, int c) { return c == WHITE ? b.whrooks : b.b
 inline uint64_t &queensOf(bboard &b, int c) { return c == WHITE ? b.whqueen : b.blqueen; }
 inline uint64_t &kingOf(bboard &b, int c) { return c == WHITE ? b.whking : b.blking; }
 // Bitboard of a piece code (pawn codes carry their own colour) for colour c.
-uint64_t &pieceSet(bboard &b, int c, int piece);
+inline uint64_t &pieceSet(bboard &b, int c, int piece) {
+    switch (piece) {
+    case WPAWN:
+        return b.whpawns;
+    case BPAWN:
+        return b.blpawns;
+    case KNIGHT:
+        return knightsOf(b, c);
+    case BISHOP:
+        return bishopsOf(b, c);
+    case ROOK:
+        return rooksOf(b, c);
+    case QUEEN:
+        return queensOf(b, c);
+    default:
+        ASSERT(piece == KING);
+        return kingOf(b, c);
+    }
+}
+
+// Piece-square value of `piece` (a pawn code or KNIGHT..KING) of colour c on square s in the
+// current game phase; the tables are laid out for White.
+inline int32_t pieceSquareValue(int c, int piece, int s) {
+    ASSERT(s >= 0 && s < 64);
+    ASSERT(gameState >= 0 && gameState <= 2);
+    const int sq = ownFrameSquare(c, s);
+    switch (piece) {
+    case WPAWN:
+    case BPAWN:
+        return pawnsq[gameState][sq];
+    case KNIGHT:
+        return knightsq[gameState][sq];
+    case BISHOP:
+        return bishopsq[gameState][sq];
+    case ROOK:
+        return rooksq[gameState][sq];
+    case QUEEN:
+        return queensq[gameState][sq];
+    case KING:
+        return kingsq[gameState][sq];
+    default:
+        return 0;
+    }
+}
 
 inline int8_t *pawnSlots(trak &t, int c) { return c == WHITE ? t.whitePawn : t.blackPawn; }
 inline int8_t *passPawnSlots(trak &t, int c) {
