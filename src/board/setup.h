@@ -40,6 +40,17 @@ inline uint64_t bishopAttacksOver(uint64_t rotated45R, uint64_t rotated45L, int 
            diag45LAttacks[s][(rotated45L >> shift45L[s]) & 63];
 }
 
+// Attacks of a bishop, rook or queen on s over the position at the current ply.
+inline uint64_t bishopAttacksAt(int s) {
+    const bboard &b = boards[ply];
+    return bishopAttacksOver(b.rotated45R, b.rotated45L, s);
+}
+inline uint64_t rookAttacksAt(int s) {
+    const bboard &b = boards[ply];
+    return rookAttacksOver(b.allpieces, b.rotated90R, s);
+}
+inline uint64_t queenAttacksAt(int s) { return bishopAttacksAt(s) | rookAttacksAt(s); }
+
 // Rule-built geometry (filled by setup from the rules that define them).
 extern int8_t pieceSurround[64][8];  // s-9, s-8, s-7, s-1, s+1, s+7, s+8, s+9; -1 off board
 extern int8_t knightSurround[64][8]; // s-17, s-15, s-10, s-6, s+6, s+10, s+15, s+17

@@ -149,11 +149,11 @@ bool isAnsweredCheckThreat() {
     } else if (piece == BISHOP) {
         if (target != QUEEN || enemy.minors > 0)
             return false;
-        reach = piece_scan('B', '0', (int8_t)from);
+        reach = bishopAttacksAt(from);
     } else if (piece == ROOK) {
         if (target != QUEEN || enemy.rooks > 0)
             return false;
-        reach = piece_scan('R', '0', (int8_t)from);
+        reach = rookAttacksAt(from);
     } else {
         return false;
     }

@@ -265,9 +265,9 @@ static uint64_t checkTargets(const genContext &g, int kind) {
         return (opp.kingsAttackRays & ~g.occ) | enemyOnLines;
     }
     case ROOK:
-        return g.free & piece_scan('R', '0', g.E);
+        return g.free & rookAttacksAt(g.E);
     case BISHOP:
-        return g.free & piece_scan('B', '0', g.E);
+        return g.free & bishopAttacksAt(g.E);
     default:
         return g.free & knightattack[g.E];
     }
@@ -283,8 +283,11 @@ static void generatePieceMoves(genContext &g, int kind) {
         if (f < 0)
             continue;
         ASSERT(f < 64);
-        uint64_t targets =
-            (kind == KNIGHT ? knightattack[f] : piece_scan(SCAN_LETTER[kind], '0', f)) & g.free;
+        const uint64_t attacks = kind == KNIGHT   ? knightattack[f]
+                                 : kind == BISHOP ? bishopAttacksAt(f)
+                                 : kind == ROOK   ? rookAttacksAt(f)
+                                                  : queenAttacksAt(f);
+        uint64_t targets = attacks & g.free;
         targets = legalTargets(g, f, targets);
         if (g.gen == 1)
             targets &= chk | g.enemy;

@@ -251,7 +251,7 @@ static void kingLines(int c, bool inCheck) {
     const int8_t k = kingSlot(tracker[ply], c);
     if (k < 0)
         return;
-    e.kingsAttackRays = piece_scan('Q', '0', k);
+    e.kingsAttackRays = queenAttacksAt(k);
     e.kingWhitePieces = e.kingsAttackRays & b.whpieces;
     e.kingBlackPieces = e.kingsAttackRays & b.blpieces;
     if (!inCheck)
