@@ -82,9 +82,18 @@ static void markEntryWritten(const tag_hash &e) {
         markWritten(nullcollWritten, (size_t)(p - nullcoll) * sizeof(tag_hash));
 }
 
+// The slot of a key: the key modulo the table size. The sizes are powers of two, so that is
+// the key's low bits (a division here would cost more than the rest of the probe).
+static_assert((STORE_SIZE & (STORE_SIZE - 1)) == 0 &&
+                  (COLLSTORE_SIZE & (COLLSTORE_SIZE - 1)) == 0 &&
+                  (NULLSTORE_SIZE & (NULLSTORE_SIZE - 1)) == 0 &&
+                  (NULLCOLL_SIZE & (NULLCOLL_SIZE - 1)) == 0,
+              "table sizes are powers of two");
+static uint32_t slotIndex(uint64_t key, uint32_t size) { return (uint32_t)(key & (size - 1)); }
+
 static tag_hash &slotOf(tag_hash *table, uint32_t size) {
     ASSERT(ply >= 0 && ply < MAX_PLY);
-    return table[hash[ply] % size];
+    return table[slotIndex(hash[ply], size)];
 }
 
 static int boundOf(const tag_hash &e) { return (e.hashFlags >> HF_BOUND_SHIFT) & 3; }
@@ -386,8 +395,8 @@ void recordHashExactQS(int16_t exValue, int8_t hashFlag, int8_t LEscore, int8_t 
 void prefetchHashSlots(int8_t p) {
     ASSERT(p >= 0 && p < MAX_PLY);
     const tablePair t = currentTables();
-    __builtin_prefetch(&t.primary[hash[p] % t.primarySize]);
-    __builtin_prefetch(&t.collision[hash[p] % t.collisionSize]);
+    __builtin_prefetch(&t.primary[slotIndex(hash[p], t.primarySize)]);
+    __builtin_prefetch(&t.collision[slotIndex(hash[p], t.collisionSize)]);
 }
 
 void generateSearchMoves(int8_t gen, int8_t inQS) {
