@@ -3,6 +3,19 @@
 
 #include <cstring>
 
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
+void adviseLargePages(void *table, size_t bytes) {
+#ifdef MADV_HUGEPAGE
+    madvise(table, bytes, MADV_HUGEPAGE);
+#else
+    (void)table;
+    (void)bytes;
+#endif
+}
+
 void clearWrittenLines(void *table, size_t bytes, uint64_t *written) {
     char *base = static_cast<char *>(table);
     const size_t words = writtenMapWords(bytes);

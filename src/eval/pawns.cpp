@@ -13,7 +13,7 @@ constexpr int PAWN_STRUCTURE_COUNT = 8; // a side's eighth pawn is scored as a c
 
 } // namespace
 
-alignas(TABLE_LINE) tag_pnhash pawnStore[PAWN_HASH_SIZE];
+alignas(LARGE_PAGE) tag_pnhash pawnStore[PAWN_HASH_SIZE];
 const tag_pnhash temp_pnstore = {0, 0, 0};
 // Zero at load is empty; the table is cleared only once something has been stored in it, and
 // then only in the lines written since (the map marks every line holding an entry).
@@ -366,6 +366,12 @@ void prefetchPawnEntry(int8_t p) {
 }
 
 void clearPawnHash() {
+    // The first clear comes at start-up, before any evaluation has touched the table.
+    static bool advised = false;
+    if (!advised) {
+        adviseLargePages(pawnStore, sizeof pawnStore);
+        advised = true;
+    }
     if (!pawnStoreWritten)
         return;
     clearWrittenLines(pawnStore, sizeof pawnStore, pawnStoreLines);

@@ -19,7 +19,7 @@ constexpr uint8_t HF_STACK_BITS = 0x0F;    // the position's stackFlags 0x01..0x
 constexpr int16_t MATE_BOUND = 9959;       // beyond this a score is a mate score
 constexpr int16_t MATE_SCORE = 10000;      // mated at the root; one less per ply
 
-alignas(TABLE_LINE) tag_hash store[STORE_SIZE], collstore[COLLSTORE_SIZE],
+alignas(LARGE_PAGE) tag_hash store[STORE_SIZE], collstore[COLLSTORE_SIZE],
     nullstore[NULLSTORE_SIZE], nullcoll[NULLCOLL_SIZE];
 const tag_hash temp_store = {}; // lock 0 marks a slot empty
 // The tables are zero, that is empty, at load; until something is recorded there is nothing
@@ -215,6 +215,15 @@ static void markTreeRepeat() {
 // Public routines
 // ---------------------------------------------------------------------------
 void clearHashTables() {
+    // The first clear comes at start-up, before any search has touched the tables.
+    static bool advised = false;
+    if (!advised) {
+        adviseLargePages(store, sizeof store);
+        adviseLargePages(collstore, sizeof collstore);
+        adviseLargePages(nullstore, sizeof nullstore);
+        adviseLargePages(nullcoll, sizeof nullcoll);
+        advised = true;
+    }
     if (!tablesWritten)
         return;
     clearWrittenLines(store, sizeof store, storeWritten);
