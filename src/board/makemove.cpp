@@ -118,6 +118,8 @@ static int32_t captureValue(int p, int c, int moved, int slot, int from, int to,
     } else if (own.oppPawnBQ[to] != 0 && (A & 0x60) != 0 && (A == 96 || D > 0)) {
         D = seeIndexAdd(D, own.oppPawnBQ[to]);
     }
+    if (A == 0)
+        return pieceValue[victim]; // nothing can take back
     if (own.ownQueen[to] == 0 && opp.ownQueen[to] == 0)
         return pieceValue[victim] - 10 * seeTable[cls][D][A];
     return queenObstruct((int8_t)cls, (int16_t)D, (int16_t)A, (int8_t)own.ownQueen[to],

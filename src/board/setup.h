@@ -75,6 +75,8 @@ void ensureExchangeTables();
 // Computes all sixteen exchange tables at once (the x-ray variants are otherwise computed on
 // their first look-up through queenObstruct).
 void buildExchangeTables();
+// No table holds anything for an empty attacker set: a square nobody attacks costs nothing,
+// and the exchange look-ups skip the table for it.
 // Exchange value (centipawns) looked up in the x-ray variant chosen by the two ownQueen codes.
 int16_t queenObstruct(int8_t seePiece, int16_t Aboard, int16_t Bboard, int8_t obstructionA,
                       int8_t obstructionB, int16_t seeCapture);

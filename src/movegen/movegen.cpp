@@ -144,6 +144,8 @@ int moveExchangeValue(const genContext &g, int kind, int slot, int8_t f, int8_t 
     const uint8_t flags = depthFlags[ply];
     if ((flags & DPF_EVAL_SEE) || (captured != EMPTY && (flags & DPF_THREAT_SEE)))
         return precomputedValue(kind, slot, t);
+    if (A == 0)
+        return pieceValue[captured]; // nothing can take back
     if (kind != QUEEN && (own.ownQueen[t] != 0 || opp.ownQueen[t] != 0))
         return queenObstruct((int8_t)cls, (int16_t)D, (int16_t)A,
                              (int8_t)capToCode(own.ownQueen[t]), (int8_t)capToCode(opp.ownQueen[t]),

@@ -367,9 +367,11 @@ static void exchangeValues() {
         const int piece = sq.insq[s];
         const int c = sq.colsq[s];
         const evaluator &own = seeOf(c), &opp = seeOf(c ^ 1);
+        const int a = opp.boardScan[s];
+        if (a == 0)
+            continue; // unattacked: safe, and the row already says 0
         const int cls = piece == QUEEN ? 0 : piece == ROOK ? 1 : piece >= KNIGHT ? 2 : 3;
         int d = own.boardScan[s];
-        const int a = opp.boardScan[s];
         if (own.oppPawnBQ[s] != 0 && seeIndexHasPawn(a) && (a == 96 || d > 0))
             d = seeIndexAdd(d, own.oppPawnBQ[s]);
         if (own.ownQueen[s] == 0 && opp.ownQueen[s] == 0) {
