@@ -4,6 +4,8 @@
 #include "board/setup.h"
 #include "movegen/movegen_internal.h"
 
+#include <cstring>
+
 gallows killer[2][MAX_PLY];
 gallows matekiller[MAX_PLY];
 const gallows tempkiller = {0, -1, -10001};
@@ -405,15 +407,31 @@ static void markHashAndKillers(const genContext &g, const hashMoveHint &h) {
     }
 }
 
-// Exchange sort by descending score; the exact swap pattern fixes the order of equal scores.
+// Exchange sort by descending score; the exact swap pattern fixes the order of equal scores:
+// for every place i in turn, each later entry that scores higher than the one now at i is
+// swapped into it. Which entry wins a comparison is unpredictable, so the sort runs on
+// 16-bit keys (the score above the list index) with each swap done as arithmetic rather
+// than a branch, and the entries are put in the keys' order at the end.
 static void sortMoves(move_list *list, int n) {
+    static_assert(MAX_MOVES <= 256, "a list index fits in the low byte of a key");
+    uint16_t key[MAX_MOVES];
     for (int i = 0; i < n; i++)
-        for (int j = i + 1; j < n; j++)
-            if (list[j].orderscore > list[i].orderscore) {
-                move_list tmp = list[i];
-                list[i] = list[j];
-                list[j] = tmp;
-            }
+        key[i] = (uint16_t)(list[i].orderscore << 8 | i);
+    for (int i = 0; i < n; i++) {
+        uint16_t held = key[i]; // the key at place i while the later ones are compared
+        for (int j = i + 1; j < n; j++) {
+            // A key above (held | 0xFF) scores higher: the two are swapped.
+            const uint16_t other = key[j];
+            const uint16_t swap = (uint16_t)((held ^ other) & -(int)(other > (held | 0xFF)));
+            key[j] = (uint16_t)(other ^ swap);
+            held = (uint16_t)(held ^ swap);
+        }
+        key[i] = held;
+    }
+    move_list unsorted[MAX_MOVES];
+    std::memcpy(unsorted, list, (size_t)n * sizeof(move_list));
+    for (int i = 0; i < n; i++)
+        list[i] = unsorted[key[i] & 0xFF];
 }
 
 void movgen(int8_t gen, int8_t inQS) {
