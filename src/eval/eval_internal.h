@@ -123,20 +123,20 @@ inline int32_t exchangeEstimate(int c, int piece, int from, int to, int captured
                          (int16_t)captured);
 }
 
-// Pin direction of colour c's piece on `from` against its own king (-1 when free).
+// Pin direction of colour c's piece (not the king) on `from` against its own king (-1 when
+// free), as the attack analysis found it.
 inline int8_t pinDirection(int c, int from) {
-    ASSERT(from >= 0 && from < 64);
-    const evaluator &own = seeOf(c);
-    const uint64_t line = c == WHITE ? own.kingWhitePieces : own.kingBlackPieces;
-    return verifyPin(line, kingSlot(tracker[ply], c), (int8_t)from);
+    ASSERT(from >= 0 && from < 64 && squares[ply].colsq[from] == c);
+    ASSERT(squares[ply].insq[from] != KING);
+    (void)c;
+    return pinLineOf[from];
 }
 
 // True when colour c's piece on `from` shields a line from its own slider to the enemy king.
 inline bool isDiscoveryPiece(int c, int from) {
-    ASSERT(from >= 0 && from < 64);
-    const evaluator &opp = seeOf(c ^ 1);
-    const uint64_t line = c == WHITE ? opp.kingWhitePieces : opp.kingBlackPieces;
-    return verifyPin(line, kingSlot(tracker[ply], c ^ 1), (int8_t)from) != -1;
+    ASSERT(from >= 0 && from < 64 && squares[ply].colsq[from] == c);
+    (void)c;
+    return discoveryLineOf[from] != -1;
 }
 
 // Marks the piece on `from` en prise (underAttack, attacked code) when seeBoard[ply][from] < 0;

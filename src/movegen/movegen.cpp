@@ -81,12 +81,14 @@ bool isAttackedOn(int8_t s, int by, uint64_t occ, uint64_t gone) {
 }
 
 discovery discoveryOf(const genContext &g, int8_t f) {
-    const int8_t d = verifyPin(g.discLine, g.E, f);
-    return {d, hiddenSquare, d >= 0 ? ~rays[g.E][d] : 0};
+    ASSERT(squares[ply].colsq[f] == g.c);
+    const int8_t d = discoveryLineOf[f];
+    return {d, discoveryPieceOf[f], d >= 0 ? ~rays[g.E][d] : 0};
 }
 
 uint64_t legalTargets(const genContext &g, int8_t f, uint64_t targets) {
-    if (verifyPin(g.pinLine, g.K, f) >= 0)
+    ASSERT(squares[ply].colsq[f] == g.c && squares[ply].insq[f] != KING);
+    if (pinLineOf[f] >= 0)
         targets &= rays[g.K][direct[g.K][f]];
     if (g.inCheck)
         targets &= g.own->checkSquares;

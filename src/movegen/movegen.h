@@ -9,6 +9,13 @@
 // Exchange value of the piece on each square at each ply: -10 x what the opponent wins by
 // starting captures there (0 safe, negative en prise).
 extern int32_t seeBoard[MAX_PLY][64];
+// The lines of the piece on each square, as verifyPin finds them, for every piece of both
+// sides in the position SEE analysed last (meaningless on empty squares): pinLineOf, the
+// direction from its own king along which it is pinned (never set for a king);
+// discoveryLineOf, the direction from the enemy king along which it shields one of its own
+// line pieces, and discoveryPieceOf, that line piece; -1 when there is none. The generator
+// and the evaluation read them for every piece instead of testing the lines again.
+extern int8_t pinLineOf[64], discoveryLineOf[64], discoveryPieceOf[64];
 
 // Analyses the position at ply: attacker sets, pins, king rays, check squares, king-move
 // limits, piece counts and the exchange value of every piece.

@@ -7,6 +7,7 @@
 #include <cstring>
 
 int32_t seeBoard[MAX_PLY][64];
+int8_t pinLineOf[64], discoveryLineOf[64], discoveryPieceOf[64];
 
 // One slider's walk: whose it is, what it may count and where its counts go.
 struct walker {
@@ -269,6 +270,27 @@ static void kingLines(int c, bool inCheck) {
     }
 }
 
+// The discovery line of every piece of colour c (its king included): only the pieces on the
+// enemy king's lines can shield one of their own line pieces from it.
+static void discoveryLines(int c) {
+    bboard &b = boards[ply];
+    const evaluator &opp = seeOf(c ^ 1);
+    const uint64_t candidates = c == WHITE ? opp.kingWhitePieces : opp.kingBlackPieces;
+    const int8_t enemyKing = kingSlot(tracker[ply], c ^ 1);
+    for (uint64_t set = piecesOf(b, c); set; set &= set - 1) {
+        const int s = lsb(set);
+        discoveryLineOf[s] = NO_SQUARE;
+        discoveryPieceOf[s] = NO_SQUARE;
+    }
+    if (enemyKing < 0)
+        return;
+    for (uint64_t set = candidates & piecesOf(b, c); set; set &= set - 1) {
+        const int s = lsb(set);
+        discoveryLineOf[s] = verifyPin(candidates, enemyKing, (int8_t)s);
+        discoveryPieceOf[s] = hiddenSquare;
+    }
+}
+
 // Counts one side's pawns and knights; pinned ones keep only squares on their pin line
 // (a knight can never stay on one). Pawns and knights do not count their own king's square.
 static void scanLeapers(int c, uint64_t allowed, uint64_t pawnAllowed) {
@@ -285,6 +307,7 @@ static void scanLeapers(int c, uint64_t allowed, uint64_t pawnAllowed) {
         e.pawnCount++;
         uint64_t att = (c == WHITE ? whpawnattack[s] : blpawnattack[s]) & ~kingSq & pawnAllowed;
         const int pin = k >= 0 ? verifyPin(lines, k, (int8_t)s) : -1;
+        pinLineOf[s] = (int8_t)pin;
         if (pin >= 0)
             att &= rays[k][pin];
         for (; att; att &= att - 1)
@@ -296,7 +319,8 @@ static void scanLeapers(int c, uint64_t allowed, uint64_t pawnAllowed) {
         if (s < 0)
             continue;
         e.knightCount++;
-        if (k >= 0 && verifyPin(lines, k, (int8_t)s) >= 0)
+        pinLineOf[s] = k >= 0 ? verifyPin(lines, k, (int8_t)s) : NO_SQUARE;
+        if (pinLineOf[s] >= 0)
             continue;
         for (uint64_t att = knightattack[s] & ~kingSq & allowed; att; att &= att - 1)
             e.boardScan[lsb(att)] = seeIndexPlusOne(e.boardScan[lsb(att)], SG_MINOR);
@@ -332,6 +356,7 @@ static void scanSliders(int c, bool toMove, uint64_t allowed) {
                 e.queenCount++;
             }
             const int pin = k >= 0 ? verifyPin(lines, k, (int8_t)s) : -1;
+            pinLineOf[s] = (int8_t)pin;
             for (int dir = firstDir; dir < endDir; dir++) {
                 if (pin >= 0 && dir != pin && dir != (pin ^ 1))
                     continue;
@@ -403,6 +428,9 @@ void SEE() {
     // Steps 2 and 3. King lines; check answers for the side to move.
     kingLines(WHITE, inCheck && mover == WHITE);
     kingLines(BLACK, inCheck && mover == BLACK);
+
+    discoveryLines(WHITE);
+    discoveryLines(BLACK);
 
     // Step 4. Attackers, White first. While in check the side to move counts only the
     // squares that answer the check and its own pieces (and, for pawns, en passant).
