@@ -204,5 +204,44 @@ class Pondering(XboardCase):
         self.ponder(False)
 
 
+class Analysis(XboardCase):
+    def test_analysis_follows_the_position_and_never_moves(self):
+        # White to move; after b8=Q+ Black's only reply is Rxb8.
+        s = self.open("new\npost\nsetboard 6k1/1P4pp/3P4/8/8/1r6/8/5RK1 w - - 0 1\n")
+        s.send("analyze\n")
+        s.expect_re(r"(?m)^3 -?\d+ \d+ \d+ ")
+        s.send(".\n")
+        s.expect_re(r"stat01: \d+ \d+ \d+ \d+ 21")  # White has 21 moves
+        s.send("usermove b8=Q\n")
+        s.expect_re(r"(?m)^1 -?\d+ \d+ \d+ Rxb8 $")
+        s.send(".\nping 1\n")
+        self.assertRegex(s.expect("pong 1\n"), r"stat01: \d+ \d+ \d+ 0 1\n")
+        # "undo", an illegal move, "new" and "setboard" each restart the thinking.
+        s.send("undo\n")
+        s.expect_re(r"(?m)^2 -?\d+ \d+ \d+ ")
+        s.send("usermove zz9\nping 2\n")
+        self.assertIn("Invalid move zz9\n", s.expect("pong 2\n"))
+        s.send("new\n.\n")
+        s.expect_re(r"stat01: \d+ \d+ \d+ \d+ 20")
+        s.send("setboard 7k/8/6K1/8/8/8/8/R7 w - - 0 1\n")
+        s.expect_re(r"(?m)^\d+ \d+ \d+ \d+ Ra8\+ ")  # the mate in one
+        s.send("exit\nping 3\n")
+        s.expect("pong 3\n")
+        time.sleep(0.3)
+        self.quiet(s, "", 4)  # no thinking after "exit"
+        self.assertNotRegex(s.output, r"(?m)^move ")
+        self.assertEqual(s.finish("quit\n"), 0)
+
+    def test_analyze_while_the_engine_thinks(self):
+        s = self.open("new\npost\nst 30\n")
+        s.send("go\n")
+        s.expect_re(r"(?m)^2 -?\d+ \d+ \d+ ")
+        s.send("analyze\n.\n")
+        s.expect("stat01: ")
+        s.send("exit\nping 1\n")
+        self.assertNotRegex(s.expect("pong 1\n"), r"(?m)^move ")
+        self.assertEqual(s.finish("quit\n"), 0)
+
+
 if __name__ == "__main__":
     unittest.main()
