@@ -3,12 +3,11 @@ every kind of move, the search limits, pondering, lines answered during a search
 that must change nothing."""
 import os
 import re
-import subprocess
 import tempfile
 import time
 import unittest
 
-from engine import BINARY, START_ROWS, EngineTestCase, Session, play, run
+from engine import START_ROWS, EngineTestCase, Session, play, run, run_from_file
 
 IDENTITY = ("id name Morvaquint 3.3\nid author the Morvaquint authors\n"
             "option name Ponder type check default false\n"
@@ -63,22 +62,15 @@ class UciCase(EngineTestCase):
 class Handshake(UciCase):
     def test_uci_first_or_late_and_the_end_of_input(self):
         # "uci" already waiting at start-up: no console greeting, only UCI.
-        with tempfile.TemporaryDirectory() as folder, tempfile.TemporaryFile() as lines:
-            lines.write(b"uci\nisready\n")
-            lines.seek(0)
-            proc = subprocess.run([BINARY], stdin=lines, stdout=subprocess.PIPE, cwd=folder,
-                                  timeout=30)
-        self.assertEqual(proc.returncode, 0)  # the end of input ends the engine cleanly
-        self.assertEqual(proc.stdout.decode(), IDENTITY + NO_BOOK + "readyok\n")
+        status, out = run_from_file("uci\nisready\n")
+        self.assertEqual(status, 0)  # the end of input ends the engine cleanly
+        self.assertEqual(out, IDENTITY + NO_BOOK + "readyok\n")
         # Typed as a console command, the answer starts on a line of its own.
-        with tempfile.TemporaryDirectory() as folder:
-            s = Session(cwd=folder)
-            self.addCleanup(s.kill)
-            s.expect("Type 'new' for a new game or 'quit' to exit\n:- ")
-            s.send("uci\n")
-            self.assertEqual(s.expect("uciok\n"), "\n" + IDENTITY)
-            self.assertEqual(self.ready(s), NO_BOOK)
-            self.assertEqual(s.finish(), 0)
+        s = self.console()
+        s.send("uci\n")
+        self.assertEqual(s.expect("uciok\n"), "\n" + IDENTITY)
+        self.assertEqual(self.ready(s), NO_BOOK)
+        self.assertEqual(s.finish(), 0)
 
 
 class Positions(UciCase):

@@ -1,12 +1,11 @@
 """The xboard protocol as a GUI drives it: start-up, clocks, pondering, commands during a
 search, and a whole game against a scripted opponent under an increment of 0.1 s."""
 import re
-import subprocess
 import tempfile
 import time
 import unittest
 
-from engine import BINARY, EngineTestCase, Session
+from engine import EngineTestCase, Session, run_from_file
 
 FEATURES = ('feature sigint=0 sigterm=0 colors=0 setboard=1 usermove=1 myname="Morvaquint 3.3"'
             ' variants="normal" name=0 ping=1 san=1 done=1\n')
@@ -43,21 +42,14 @@ class XboardCase(EngineTestCase):
 class StartUp(XboardCase):
     def test_feature_line_and_a_late_xboard(self):
         # "xboard" already waiting at start-up (a file is read at once): no console greeting.
-        with tempfile.TemporaryDirectory() as folder, tempfile.TemporaryFile() as lines:
-            lines.write(b"xboard\nprotover 2\nquit\n")
-            lines.seek(0)
-            proc = subprocess.run([BINARY], stdin=lines, stdout=subprocess.PIPE, cwd=folder,
-                                  timeout=30)
-        self.assertEqual(proc.returncode, 0)
-        self.assertEqual(proc.stdout.decode(), "\nOpening book is missing.\n" + FEATURES)
+        status, out = run_from_file("xboard\nprotover 2\nquit\n")
+        self.assertEqual(status, 0)
+        self.assertEqual(out, "\nOpening book is missing.\n" + FEATURES)
         # A GUI whose "xboard" comes after the console greeting still gets xboard mode.
-        with tempfile.TemporaryDirectory() as folder:
-            late = Session(cwd=folder)
-            self.addCleanup(late.kill)
-            late.expect("Type 'new' for a new game or 'quit' to exit\n:- ")
-            late.send("xboard\nprotover 2\n")
-            self.assertEqual(late.expect("done=1\n"), "\n" + FEATURES)
-            self.assertEqual(late.finish("quit\n"), 0)
+        late = self.console()
+        late.send("xboard\nprotover 2\n")
+        self.assertEqual(late.expect("done=1\n"), "\n" + FEATURES)
+        self.assertEqual(late.finish("quit\n"), 0)
 
     def test_setboard_refusals_long_lines_and_bad_moves(self):
         s = self.open()
