@@ -65,6 +65,10 @@ class Handshake(UciCase):
         status, out = run_from_file("uci\nisready\n")
         self.assertEqual(status, 0)  # the end of input ends the engine cleanly
         self.assertEqual(out, IDENTITY + NO_BOOK + "readyok\n")
+        # A last line without its newline still counts, also during a search.
+        status, out = run_from_file("uci\ngo infinite\nstop")
+        self.assertEqual(status, 0)
+        self.assertRegex(out, r"\ninfo depth 1 [^\n]*\n(info [^\n]*\n)*bestmove \S+\n$")
         # Typed as a console command, the answer starts on a line of its own.
         s = self.console()
         s.send("uci\n")
