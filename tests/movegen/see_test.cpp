@@ -86,19 +86,6 @@ TEST(SeeCheck, CheckedSideCountsOnlyAnsweringSquares) {
     EXPECT_EQ(seeBlack.checkSquares, 0u);
 }
 
-TEST(SeeCheck, EnPassantAnswersOnlyAPawnCheck) {
-    // d7-d5 checked the e4 king: exd6 removes the checker.
-    buildPosition("4k3/8/8/3pP3/4K3/8/8/8", true, "d6", true);
-    EXPECT_EQ(seeWhite.checkSquares, setOf({"d5"}));
-    EXPECT_EQ(seeBlack.enPassSquare, setOf({"d6"}));
-    EXPECT_EQ(white("d6"), 96);
-    EXPECT_EQ(white("f6"), 0);
-    // g7-g5 uncovered the h8 bishop: hxg6 leaves the king in check.
-    buildPosition("7b/8/8/6pP/3K4/8/8/7k", true, "g6", true);
-    EXPECT_EQ(seeWhite.checkSquares, setOf({"e5", "f6", "g7", "h8"}));
-    EXPECT_EQ(seeBlack.enPassSquare, 0u);
-}
-
 // Which king steps are legal is left to perft; these are the counts behind them.
 TEST(SeeKings, KingCountsAndForbiddenSquares) {
     // Squares next to both kings count for neither side's exchanges.
