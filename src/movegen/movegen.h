@@ -52,5 +52,3 @@ int8_t verifyProm(uint64_t kattack, int8_t kpos, int8_t xfrom, int8_t xto, int8_
 // Exchange value (centipawns) looked up in the x-ray variant chosen by the two ownQueen codes.
 int16_t queenObstruct(int8_t seePiece, int16_t Aboard, int16_t Bboard, int8_t obstructionA,
                       int8_t obstructionB, int16_t seeCapture);
-// Pin filter of candidate origins of a typed move on the saved entry position.
-int8_t pintest(uint64_t tempx, int8_t xx, int8_t entered);
