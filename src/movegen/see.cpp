@@ -7,9 +7,6 @@
 
 #include <cstring>
 
-// Square offset of each direction code.
-static const int dirOffset[8] = {1, -1, 8, -8, 9, -9, 7, -7};
-
 evaluator seeWhite, seeBlack;
 int32_t seeBoard[MAX_PLY][64];
 
