@@ -76,7 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::memcpy(text, nl + 1, textLen);
     text[textLen] = '\0';
 
-    ply = 0; // FENpos rebuilds everything of the ply; the tables need no clearing per input
+    // FENpos rather than the game set-up, which also clears the hash tables: 70 ms an input.
+    ply = 0;
     if (!FENcheck(fen) || !FENpos(fen))
         return 0;
     enterPosition();

@@ -63,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const size_t len = std::min(size, sizeof fen - 1);
     std::memcpy(fen, data, len);
     fen[len] = '\0';
-    ply = 0; // FENpos rebuilds everything of the ply; the tables need no clearing per input
+    // FENpos rather than the game set-up, which also clears the hash tables: 70 ms an input.
+    ply = 0;
     if (!FENcheck(fen) || !FENpos(fen))
         return 0;
     oracleCheck(verifyPosition("fuzz set-up", 0), "set-up state", 0);

@@ -13,7 +13,7 @@ void ensureSetup() {
         done = true;
     }
     ply = 0;
-    startpos();
+    newGamePosition();
 }
 
 bool setupFEN(const char *fen) {
@@ -21,5 +21,5 @@ bool setupFEN(const char *fen) {
     ply = 0;
     if (!FENcheck(fen))
         return false;
-    return FENpos(fen) != 0;
+    return setUpFEN(fen) != 0;
 }

@@ -30,6 +30,12 @@ int8_t lastMovedTo;
 bboard sideBoards;
 tag_sq savedSquares, movedSquares;
 uint64_t nodes;
+move_list currentline[MAX_PLY];
+
+evaluator seeWhite, seeBlack;
+STATUS pieceStatus;
+int32_t seeBoardPawn[PAWN_SLOTS][64], seeBoardKnight[KNIGHT_SLOTS][64],
+    seeBoardBishop[BISHOP_SLOTS][64], seeBoardRook[ROOK_SLOTS][64], seeBoardQueen[QUEEN_SLOTS][64];
 
 uint64_t &pieceSet(bboard &b, int c, int piece) {
     switch (piece) {

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "board/engine_state.h"
+
 // ---------------------------------------------------------------------------
 // Checking
 // ---------------------------------------------------------------------------
@@ -46,23 +48,6 @@ constexpr int8_t WPAWN = 0, BPAWN = 1, KNIGHT = 2, BISHOP = 3, ROOK = 4, QUEEN =
 constexpr int8_t WHITE = 0, BLACK = 1, NOCOLOUR = 7;
 
 // Direction codes: 0 = +1, 1 = -1, 2 = +8, 3 = -8, 4 = +9, 5 = -9, 6 = +7, 7 = -7.
-
-// gameFlags
-constexpr uint8_t GF_NO_GAME = 0x01, GF_BOOK_ON = 0x02, GF_IN_BOOK = 0x04, GF_ENGINE_WHITE = 0x08,
-                  GF_WHITE_TO_MOVE = 0x10, GF_ENTRY_WHITE = 0x20, GF_ENGINE_ACTIVE = 0x40,
-                  GF_XBOARD = 0x80;
-// searchFlags
-constexpr uint8_t SF_SEARCH_START = 0x01, SF_NULL_SEARCH = 0x02, SF_NEED_QUIESCE = 0x04,
-                  SF_PONDERING = 0x08, SF_PONDER_MOVE = 0x10, SF_PONDER_WHITE = 0x20,
-                  SF_PONDER_ON = 0x40, SF_PONDER_MOVE_MADE = 0x80;
-// detectionFlags
-constexpr uint8_t DF_POST = 0x01, DF_SHOW_PV = 0x02, DF_XBOARD_INPUT = 0x04, DF_FORCE = 0x08,
-                  DF_FULL_ANALYSIS = 0x10, DF_NEW_PASSER = 0x20, DF_KEEP_READING = 0x40,
-                  DF_AFTER_NULL = 0x80;
-// timeFlags
-constexpr uint8_t TF_CONVENTIONAL = 0x01, TF_INCREMENTAL = 0x02, TF_FIXED_TIME = 0x04,
-                  TF_FIXED_DEPTH = 0x08, TF_PONDER_DEEP = 0x10, TF_PONDER_PV2 = 0x20,
-                  TF_KEEP_HASH = 0x40, TF_SEARCH_NOW = 0x80;
 
 // move_list.type
 constexpr uint16_t MT_CAPTURE = 0x0001, MT_SAME_FILE = 0x0002, MT_OTHER_FILE = 0x0004,
@@ -213,13 +198,6 @@ struct STATUS {
         defendWeakPawn, whiteStalemate, kingsPawns, blackStalemate, stalemate, ableToMove;
 };
 
-// Clock record, all in milliseconds of the engine's wall clock.
-struct tag_time {
-    int32_t startTime, stopTime, elapsed, searchTime, savedTime, lastTime, iterationTime,
-        thisIteration, timeCheck;
-};
-using TIMES = tag_time;
-
 // ---------------------------------------------------------------------------
 // Constant tables (board_tables.cpp)
 // ---------------------------------------------------------------------------
@@ -229,6 +207,13 @@ extern const char pieceChar[12];
 extern const int8_t r90R[64], r45R[64], r45L[64], flip[64];
 extern const int32_t shiftRank[64], shift90L[64], shift45R[64], shift45L[64];
 extern const int8_t castle_mask[64];
+
+// Piece-square tables [phase][square] (placement_tables.cpp), laid out for White; Black reads
+// the flipped square.
+extern const int32_t pawnsq[3][64], knightsq[3][64], bishopsq[3][64], rooksq[3][64], queensq[3][64],
+    kingsq[3][64];
+// Piece-square value of `piece` (a pawn code or KNIGHT..KING) of colour c on square s.
+int32_t pieceSquareValue(int c, int piece, int s);
 
 // ---------------------------------------------------------------------------
 // Per-ply position stack and game record (board.cpp)
@@ -262,6 +247,22 @@ extern int8_t lastMovedTo;
 extern bboard sideBoards;
 extern tag_sq savedSquares, movedSquares;
 extern uint64_t nodes;
+// The move being searched at each ply: the search writes it, the position verifier shows it
+// as the path that led to a fault.
+extern move_list currentline[MAX_PLY];
+
+// ---------------------------------------------------------------------------
+// Analysis of the position at the current ply, shared by the layers above: the attack
+// analysis (filled by SEE in the move generator), the exchange estimates of the side to
+// move's pieces and the evaluation's status flags. Move making reads them too.
+// ---------------------------------------------------------------------------
+extern evaluator seeWhite, seeBlack;
+inline evaluator &seeOf(int c) { return c == WHITE ? seeWhite : seeBlack; }
+extern STATUS pieceStatus; // scratch flags; promotionImminent, castled flags, stalemate persist
+// Exchange estimates of the side to move's pieces by piece-list slot and target square,
+// filled by evaluate (depthFlags DPF_EVAL_SEE) and hangsThreats (DPF_THREAT_SEE).
+extern int32_t seeBoardPawn[PAWN_SLOTS][64], seeBoardKnight[KNIGHT_SLOTS][64],
+    seeBoardBishop[BISHOP_SLOTS][64], seeBoardRook[ROOK_SLOTS][64], seeBoardQueen[QUEEN_SLOTS][64];
 
 // Index of the record entry that describes the position after half-move n.
 inline int recordIndex(int32_t n) { return n - histBase; }
@@ -275,6 +276,21 @@ inline int32_t msb(uint64_t set) { return 63 - __builtin_clzll(set); }
 inline int32_t lsb(uint64_t set) { return __builtin_ctzll(set); }
 // Members of an 11-bit attacker or defender set.
 inline int8_t defenders(int32_t bits) { return (int8_t)__builtin_popcount(bits & 0x7FF); }
+
+// ---------------------------------------------------------------------------
+// Geometry in a side's own frame: a rule told for White is read for Black on the board turned
+// upside down (ranks mirrored), so "ahead" is always towards row 0.
+// ---------------------------------------------------------------------------
+constexpr uint64_t FILE_A_SET = 0x0101010101010101ULL;
+inline uint64_t squareBit(int s) { return 1ULL << s; }
+inline uint64_t fileSet(int f) { return FILE_A_SET << f; }
+// Square s (or the set) as colour c sees the board.
+inline int ownFrameSquare(int c, int s) { return c == WHITE ? s : s ^ 56; }
+inline uint64_t ownFrameSet(int c, uint64_t set) {
+    return c == WHITE ? set : __builtin_bswap64(set);
+}
+// Rank 1..8 of square s counted from colour c's side of the board.
+inline int relativeRank(int c, int s) { return 8 - (ownFrameSquare(c, s) >> 3); }
 
 // ---------------------------------------------------------------------------
 // Colour-parameterised access, so that mirrored White/Black code can be written once.

@@ -110,7 +110,7 @@ static int defenderGamble(const captureOrder &a, const captureOrder &d, int nA, 
 }
 
 // Outcome of the exchange on a target worth v0 for the attacking side, attacker moving first.
-static int exchangeValue(int v0, const captureOrder &a, const captureOrder &d) {
+static int swapOffValue(int v0, const captureOrder &a, const captureOrder &d) {
     int nA = a.count, nD = d.count;
     if (nA == 0)
         return 0;
@@ -152,47 +152,76 @@ static int exchangeValue(int v0, const captureOrder &a, const captureOrder &d) {
     return E;
 }
 
-// Fills seeTable for one variant; entries whose sets lack the required pieces are 0.
-static void computeVariant(const xraySide &att, const xraySide &def) {
+// Fills one variant's table; entries whose sets lack the variant's required pieces are 0.
+static void computeVariant(const xraySide &att, const xraySide &def, seeTableType &table) {
     static captureOrder attackers[SEE_SETS], defenders[SEE_SETS];
-    // Sets without the required pieces keep their plain order; their entries stay 0.
+    static int attackerSets[SEE_SETS], defenderSets[SEE_SETS];
+    int nAttackers = 0, nDefenders = 0;
     for (int s = 0; s < SEE_SETS; s++) {
-        int set = hangindex[s];
-        attackers[s] = orderOf(set, (set & att.required) == att.required ? att.behind : 0);
-        defenders[s] = orderOf(set, (set & def.required) == def.required ? def.behind : 0);
+        const int set = hangindex[s];
+        if ((set & att.required) == att.required) {
+            attackers[s] = orderOf(set, att.behind);
+            attackerSets[nAttackers++] = s;
+        }
+        if ((set & def.required) == def.required) {
+            defenders[s] = orderOf(set, def.behind);
+            defenderSets[nDefenders++] = s;
+        }
     }
+    std::memset(table, 0, sizeof(seeTableType));
     for (int t = 0; t < SEE_TARGETS; t++)
-        for (int ds = 0; ds < SEE_SETS; ds++)
-            for (int as = 0; as < SEE_SETS; as++) {
-                int E = 0;
-                if ((hangindex[as] & att.required) == att.required &&
-                    (hangindex[ds] & def.required) == def.required)
-                    E = exchangeValue(see_val[t], attackers[as], defenders[ds]);
+        for (int i = 0; i < nDefenders; i++) {
+            const int ds = defenderSets[i];
+            for (int j = 0; j < nAttackers; j++) {
+                const int as = attackerSets[j];
+                const int E = swapOffValue(see_val[t], attackers[as], defenders[ds]);
                 ASSERT(E >= -128 && E <= 127);
-                seeTable[t][ds][as] = (int8_t)E;
+                table[t][ds][as] = (int8_t)E;
             }
+        }
 }
 
-// Computes every variant into seeTable and copies it to its own table; the plain table is
-// computed last and stays in seeTable. Needs hangindex.
-void buildExchangeTables() {
-    struct variant {
-        const xraySide &att, &def;
-        seeTableType *table;
-    };
-    const variant variants[15] = {
-        {oneRook, anySide, &seeTableAr},      {twoRooks, anySide, &seeTableArr},
-        {oneMinor, anySide, &seeTableAb},     {oneRook, oneRook, &seeTableArDr},
-        {twoRooks, oneRook, &seeTableArrDr},  {oneMinor, oneRook, &seeTableAbDr},
-        {oneRook, twoRooks, &seeTableArDrr},  {twoRooks, twoRooks, &seeTableArrDrr},
-        {oneMinor, twoRooks, &seeTableAbDrr}, {oneRook, oneMinor, &seeTableArDb},
-        {twoRooks, oneMinor, &seeTableArrDb}, {oneMinor, oneMinor, &seeTableAbDb},
-        {anySide, oneRook, &seeTableDr},      {anySide, twoRooks, &seeTableDrr},
-        {anySide, oneMinor, &seeTableDb},
-    };
-    for (const variant &v : variants) {
-        computeVariant(v.att, v.def);
-        std::memcpy(*v.table, seeTable, sizeof(seeTableType));
+// The tables by the ownQueen codes of the two sides (0 none, 1 one rook, 2 two rooks, 3 a
+// minor piece behind the queen): [owner's code][capturer's code]. A table is computed the
+// first time it is needed: a start that never analyses a position pays nothing for them,
+// and most positions never need most of the x-ray variants.
+static seeTableType *const tableByCodes[4][4] = {
+    {&seeTable, &seeTableAr, &seeTableArr, &seeTableAb},
+    {&seeTableDr, &seeTableArDr, &seeTableArrDr, &seeTableAbDr},
+    {&seeTableDrr, &seeTableArDrr, &seeTableArrDrr, &seeTableAbDrr},
+    {&seeTableDb, &seeTableArDb, &seeTableArrDb, &seeTableAbDb},
+};
+static const xraySide *const sideByCode[4] = {&anySide, &oneRook, &twoRooks, &oneMinor};
+static bool tableBuilt[4][4];
+
+static seeTableType &exchangeTable(int ownerCode, int capturerCode) {
+    seeTableType &table = *tableByCodes[ownerCode][capturerCode];
+    if (!tableBuilt[ownerCode][capturerCode]) {
+        computeVariant(*sideByCode[capturerCode], *sideByCode[ownerCode], table);
+        tableBuilt[ownerCode][capturerCode] = true;
     }
-    computeVariant(anySide, anySide);
+    return table;
+}
+
+void ensureExchangeTables() { exchangeTable(0, 0); }
+
+void buildExchangeTables() {
+    for (int owner = 0; owner < 4; owner++)
+        for (int capturer = 0; capturer < 4; capturer++)
+            exchangeTable(owner, capturer);
+}
+
+static int clampCode(int code) { return code < 0 ? 0 : (code > 3 ? 3 : code); }
+static int clampSet(int index) {
+    return index < 0 ? 0 : (index >= SEE_SETS ? SEE_SETS - 1 : index);
+}
+
+int16_t queenObstruct(int8_t seePiece, int16_t Aboard, int16_t Bboard, int8_t obstructionA,
+                      int8_t obstructionB, int16_t seeCapture) {
+    ASSERT(seePiece >= 0 && seePiece < SEE_TARGETS);
+    ASSERT(Aboard >= 0 && Aboard < SEE_SETS && Bboard >= 0 && Bboard < SEE_SETS);
+    ASSERT(seeCapture >= 0 && seeCapture <= EMPTY);
+    const seeTableType &table = exchangeTable(clampCode(obstructionA), clampCode(obstructionB));
+    return (int16_t)(pieceValue[seeCapture] -
+                     10 * table[seePiece][clampSet(Aboard)][clampSet(Bboard)]);
 }

@@ -4,9 +4,6 @@
 #include "board/makemove.h"
 #include "board/position.h"
 #include "board/setup.h"
-#include "control/control.h"
-#include "movegen/movegen.h"
-#include "search/search.h"
 
 #include <cstdio>
 
@@ -392,7 +389,6 @@ int FENpos(const char *s) {
 
     // 1. Clear the state of this ply.
     clearLists(tracker[p]);
-    killer[0][p] = killer[1][p] = matekiller[p] = tempkiller;
     LEwh[p] = LEbl[p] = 0;
     moveStack[p] = tempMoveStack;
     moveStack[p].materialCount = 0;
@@ -550,11 +546,5 @@ int FENpos(const char *s) {
     depthFlags[p] = checkers ? DPF_IN_CHECK : 0;
     moveStack[p].checkingSquare = checkers ? (int8_t)msb(checkers) : NO_SQUARE;
     restartRecord(p, moveNumber);
-
-    // 12. A position without a legal move (mate or stalemate) is not one to play from.
-    SEE();
-    movgen(0, 0);
-    if (mvstore[p + 1] == 0)
-        return refuse("Error. Not a valid position.\n");
     return 1;
 }

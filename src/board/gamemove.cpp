@@ -1,8 +1,6 @@
 // Playing moves on the game board from the root cache, the game record and take-back.
 #include "board/makemove.h"
 
-#include "control/control.h"
-
 // Entries kept when the game record is compacted: far more than the hundred half-moves a
 // repetition can reach back under the fifty-move rule.
 constexpr int KEPT_RECORD = 256;

@@ -2,9 +2,6 @@
 #include "board/makemove.h"
 
 #include "board/setup.h"
-#include "control/control.h"
-#include "eval/eval.h"
-#include "movegen/movegen.h"
 
 int8_t PPdetected[8];
 
@@ -255,7 +252,7 @@ void mvstack(move_list *move, int16_t mvnum) {
     const int c = whiteToMove() ? WHITE : BLACK, opp = c ^ 1;
     const int victim = (type & MT_CAPTURE) ? move->captured : EMPTY;
 
-    // 1. The new ply starts as a copy of the current one.
+    // The new ply starts as a copy of the current one.
     boards[q] = boards[p];
     squares[q] = squares[p];
     tracker[q] = tracker[p];
@@ -265,7 +262,7 @@ void mvstack(move_list *move, int16_t mvnum) {
     trak &t = tracker[q];
     move_tag &st = moveStack[q];
 
-    // 2. Rook counters: in the opening every rook counts as unmoved; in the middle game a
+    // Rook counters: in the opening every rook counts as unmoved; in the middle game a
     // rook that moved once is marked as settled.
     if (gameState == 0) {
         t.whiteRookCounter[0] = t.whiteRookCounter[1] = 0;
@@ -279,13 +276,13 @@ void mvstack(move_list *move, int16_t mvnum) {
         }
     }
 
-    // 3.
+    // The destination, a fresh capture sequence and the placement balances of the parent.
     lastMovedTo = (int8_t)to;
     captureSequence[q] = 7;
     LEwh[q] = LEwh[p];
     LEbl[q] = LEbl[p];
 
-    // 4. Keys: the side to move changes and the old en passant chance expires.
+    // Keys: the side to move changes and the old en passant chance expires.
     hash[q] = hash[p] ^ hashblack;
     hashlock[q] = hashlock[p] ^ hbl_lock;
     if (moveStack[p].enPassant != NO_SQUARE) {
@@ -295,7 +292,7 @@ void mvstack(move_list *move, int16_t mvnum) {
     pnhash[q] = pnhash[p];
     pnlock[q] = pnlock[p];
 
-    // 5. State record.
+    // State record.
     st.enPassant = NO_SQUARE;
     st.stackFlags &= 0xC9;
     bumpCounter(st.fiftyMove);
@@ -306,22 +303,22 @@ void mvstack(move_list *move, int16_t mvnum) {
     st.threatenedPiece = 0;
     st.newPassedPawn = 0;
 
-    // 6.
+    // Evaluation facts that describe the last move only.
     pieceStatus.promotionImminent = 0;
     pieceStatus.whiteHasCastled = 0;
     pieceStatus.blackHasCastled = 0;
 
-    // 7. Occupancy (a capture sets the destination again below).
+    // Occupancy (a capture sets the destination again below).
     toggleOccupancy(b, from);
     toggleOccupancy(b, to);
 
-    // 8. Mailbox.
+    // Mailbox.
     sq.insq[to] = sq.insq[from];
     sq.colsq[to] = sq.colsq[from];
     sq.insq[from] = EMPTY;
     sq.colsq[from] = NOCOLOUR;
 
-    // 9. The moving piece in keys, sums, bitboards and its list slot.
+    // The moving piece in keys, sums, bitboards and its list slot.
     detectionFlags &= (uint8_t)~DF_NEW_PASSER;
     for (int i = 0; i < 8; i++)
         PPdetected[i] = 0;
@@ -340,7 +337,7 @@ void mvstack(move_list *move, int16_t mvnum) {
     if (victim < KING)
         value = captureValue(p, c, moved, slot, from, to, victim);
 
-    // 10. Captures.
+    // Captures.
     if (type & MT_CAPTURE) {
         ASSERT(victim < KING);
         st.fiftyMove = 0;
@@ -361,7 +358,7 @@ void mvstack(move_list *move, int16_t mvnum) {
             captureSequence[q] = (int8_t)(c == WHITE ? 0 : 1); // piece for little gain
     }
 
-    // 11. En passant: the captured pawn stands beside the destination, behind it.
+    // En passant: the captured pawn stands beside the destination, behind it.
     if (type & MT_EN_PASSANT) {
         const int capSq = c == WHITE ? to + 8 : to - 8;
         const int pawn = opp == WHITE ? WPAWN : BPAWN;
@@ -373,7 +370,7 @@ void mvstack(move_list *move, int16_t mvnum) {
         st.fiftyMove = 0;
     }
 
-    // 12. A double push creates an en passant square only when an enemy pawn can use it,
+    // A double push creates an en passant square only when an enemy pawn can use it,
     // so that equal positions get equal keys.
     if (type & MT_DOUBLE_PUSH) {
         const int over = c == WHITE ? to + 8 : to - 8;
@@ -387,28 +384,28 @@ void mvstack(move_list *move, int16_t mvnum) {
         }
     }
 
-    // 13.
+    // A promoted pawn becomes its new piece in every representation.
     if (type & MT_PROMOTION)
         promote(q, c, moved, slot, move->promote, to);
 
-    // 14.
+    // Castling also moves the rook.
     if (type & (MT_CASTLE_SHORT | MT_CASTLE_LONG))
         castleRook(q, c, *move);
 
-    // 15.
+    // The child is in check exactly when the move gives check.
     depthFlags[q] =
         (uint8_t)((depthFlags[q] & ~DPF_IN_CHECK) | ((type & MT_CHECK) ? DPF_IN_CHECK : 0));
 
-    // 16. Positions before a pawn move, a capture or a lost castling right cannot recur.
+    // Positions before a pawn move, a capture or a lost castling right cannot recur.
     // Only the four rights count: the has-castled marks are history, not position.
     if (moved <= BPAWN || victim < EMPTY ||
         ((st.castleRights ^ moveStack[p].castleRights) & 0x0F) != 0)
         st.stackFlags |= ST_IRREVERSIBLE;
 
-    // 17.
+    // Repetition count of the new position in the game and the tree.
     st.repetitions = drawScore();
 
-    // 18. At the root, cache the position after each move for the game-level routines.
+    // At the root, cache the position after each move for the game-level routines.
     if (p == 0) {
         ASSERT(mvnum >= 0 && mvnum < MAX_MOVES);
         move_info &info = mvinfo[mvnum];

@@ -2,10 +2,6 @@
 #include "board/position.h"
 
 #include "board/setup.h"
-#include "control/control.h"
-#include "eval/eval.h"
-#include "search/search.h"
-#include "search/tt.h"
 
 #include <cctype>
 #include <cstdio>
@@ -79,13 +75,10 @@ positionKeys keysOf(int p, bool whiteToMove) {
     return k;
 }
 
-// Puts a new game in the initial position at ply 0: empties the hash tables, resets the
-// game's flags, the per-ply stacks, the keys and the game record. Needs setup.
+// Puts a new game in the initial position at ply 0: resets the game's flags, the per-ply
+// stacks, the keys and the game record. Needs setup. What the search remembers of earlier
+// positions is its own to forget (clearSearchMemory).
 void startpos() {
-    clearHashTables();
-    for (int i = 0; i < PAWN_HASH_SIZE; i++)
-        pawnStore[i] = temp_pnstore;
-
     // Keep the book switch and xboard mode; no game yet, White to move.
     gameFlags = (gameFlags & 0x82) | GF_NO_GAME | GF_WHITE_TO_MOVE;
     searchFlags = 0;
@@ -94,10 +87,8 @@ void startpos() {
 
     mvstore[0] = 0;
     gameState = 0;
-    drawn = -50;
 
     for (int p = 0; p < MAX_PLY; p++) {
-        killer[0][p] = killer[1][p] = matekiller[p] = tempkiller;
         clearSlots(tracker[p]);
         for (int i = 0; i < MAX_MOVES; i++)
             searchData[p][i] = temp_schdata;

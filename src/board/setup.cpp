@@ -1,9 +1,6 @@
 // Start-up tables: masks, position keys, rays, leaper and slider attacks, board geometry.
 #include "board/setup.h"
 
-#include "control/timecontrol.h"
-#include "eval/eval.h"
-
 // Row and file steps of the eight direction codes (+1, -1, +8, -8, +9, -9, +7, -7).
 static const int dirRow[8] = {0, 0, 1, -1, 1, -1, 1, -1};
 static const int dirFile[8] = {1, -1, 0, 0, 1, -1, -1, 1};
@@ -167,7 +164,7 @@ static void buildLeapers() {
 // Walks one ray away from s, stopping after the first square the occupancy index marks as
 // occupied. The index covers only the six inner squares of a line (coordinate 1..6): the edge
 // squares are reached whenever nothing stands before them, whatever is on them.
-static uint64_t walkRay(int s, int dir, int occupancy, bool byRow) {
+static uint64_t lineAttacksForOccupancy(int s, int dir, int occupancy, bool byRow) {
     uint64_t set = 0, ray = rays[s][dir];
     bool increasing = (dir & 1) == 0;
     while (ray) {
@@ -184,10 +181,14 @@ static uint64_t walkRay(int s, int dir, int occupancy, bool byRow) {
 static void buildSliders() {
     for (int s = 0; s < 64; s++) {
         for (int o = 0; o < 64; o++) {
-            rankAttacks[s][o] = walkRay(s, 0, o, false) | walkRay(s, 1, o, false);
-            fileAttacks[s][o] = walkRay(s, 2, o, true) | walkRay(s, 3, o, true);
-            diag45LAttacks[s][o] = walkRay(s, 4, o, false) | walkRay(s, 5, o, false);
-            diag45RAttacks[s][o] = walkRay(s, 6, o, false) | walkRay(s, 7, o, false);
+            rankAttacks[s][o] =
+                lineAttacksForOccupancy(s, 0, o, false) | lineAttacksForOccupancy(s, 1, o, false);
+            fileAttacks[s][o] =
+                lineAttacksForOccupancy(s, 2, o, true) | lineAttacksForOccupancy(s, 3, o, true);
+            diag45LAttacks[s][o] =
+                lineAttacksForOccupancy(s, 4, o, false) | lineAttacksForOccupancy(s, 5, o, false);
+            diag45RAttacks[s][o] =
+                lineAttacksForOccupancy(s, 6, o, false) | lineAttacksForOccupancy(s, 7, o, false);
         }
     }
 }
@@ -236,12 +237,7 @@ void setup() {
         hep_lock[s] = hash_rand();
     }
 
-    normalTime.searchTime = NO_TIME_LIMIT;
-    normalTime.savedTime = 0;
-
     buildRays();
     buildLeapers();
     buildSliders();
-    buildExchangeTables();
-    loadProfile();
 }

@@ -48,8 +48,15 @@ extern const int8_t kingposA8[64], kingposD5[64], kingposE4[64];
 
 // Builds every table above (and the profile defaults) in the fixed order that fixes the keys.
 void setup();
-// Fills the sixteen exchange tables from hangindex (exchange.cpp; called by setup).
+// The plain exchange table, computed from hangindex on first use: the attack analysis calls
+// this before it reads seeTable (exchange.cpp). Needs setup.
+void ensureExchangeTables();
+// Computes all sixteen exchange tables at once (the x-ray variants are otherwise computed on
+// their first look-up through queenObstruct).
 void buildExchangeTables();
+// Exchange value (centipawns) looked up in the x-ray variant chosen by the two ownQueen codes.
+int16_t queenObstruct(int8_t seePiece, int16_t Aboard, int16_t Bboard, int8_t obstructionA,
+                      int8_t obstructionB, int16_t seeCapture);
 // Next 64-bit random key from the engine's own generator.
 uint64_t hash_rand();
 // The engine's portable 15-bit generator (state * 214013 + 2531011, value bits 16..30).

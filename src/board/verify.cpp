@@ -1,10 +1,6 @@
 // Debug verifier: recomputes a position from its mailbox and compares the incremental state.
 #include "board/position.h"
 
-#include "control/control.h"
-#include "eval/eval.h"
-#include "search/search.h"
-
 #include <cstdio>
 
 // The piece bitboards checked against the mailbox; the pass-pawn sets are checked against

@@ -16,8 +16,8 @@ int runBench(int depth) {
     const int32_t start = now();
     for (int i = 0; i < BENCH_POSITIONS; i++) {
         ply = 0;
-        startpos(); // clears the transposition and pawn tables and the killers
-        if (!FENcheck(benchPositions[i]) || !FENpos(benchPositions[i])) {
+        newGamePosition(); // every position starts from empty tables and no killers
+        if (!FENcheck(benchPositions[i]) || !setUpFEN(benchPositions[i])) {
             std::printf("bench position %d refused: %s\n", i + 1, benchPositions[i]);
             return 1;
         }

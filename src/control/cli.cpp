@@ -35,7 +35,7 @@ static void joinArguments(int argc, char **argv, int first, char *out, size_t si
 // Sets up the start position or the FEN at argv[first..]; false (after a message) if refused.
 static bool setUpPosition(int argc, char **argv, int first) {
     ply = 0;
-    startpos();
+    newGamePosition();
     gameFlags &= (uint8_t)~GF_NO_GAME;
     if (argc <= first)
         return true;
@@ -45,7 +45,7 @@ static bool setUpPosition(int argc, char **argv, int first) {
         std::printf("Invalid position\n");
         return false;
     }
-    if (!FENpos(fen))
+    if (!setUpFEN(fen))
         return false;
     gameFlags &= (uint8_t)~GF_NO_GAME;
     return true;

@@ -43,7 +43,7 @@ static const char *const HELP_TEXT = "new    - new game\n"
 
 // The state of a new game with the settings kept ("new", and a refused FEN).
 static void newGame() {
-    startpos();
+    newGamePosition();
     searchFlags = 0;
     gameFlags = (uint8_t)((gameFlags & 0x82) | 0x14);
     detectionFlags = (uint8_t)((detectionFlags & 0xC3) | DF_KEEP_READING);
@@ -124,7 +124,7 @@ static void fenDialog() {
             quitEngine();
     } while (line[0] == '\0');
     ply = 0;
-    if (std::strlen(line) >= FEN_MAX || !FENcheck(line) || !FENpos(line)) {
+    if (std::strlen(line) >= FEN_MAX || !FENcheck(line) || !setUpFEN(line)) {
         std::printf("Invalid command\n:- ");
         newGame();
         return;

@@ -1,18 +1,13 @@
-// Engine control state: the four flag bytes, stop codes and pondering state.
+// Front-end control state: the typed move, the xboard line and the pondering lists. The
+// flag bytes and the stop code live in the engine state at the bottom of the layers.
 #pragma once
 
 #include "board/board.h"
 
-extern uint8_t gameFlags, searchFlags, detectionFlags, timeFlags;
-extern int32_t stopSearch; // stop or command code posted for the search and main loop
 extern int32_t saveChoice; // index of a move typed during a search or wait
-extern int8_t s_depth;     // deepest iteration the search may start; 30 = unlimited
 extern char inputBuffer[256];
 extern move_list ponderStack[MAX_MOVES];
 extern int16_t ponderStore;
-
-inline bool whiteToMove() { return (gameFlags & GF_WHITE_TO_MOVE) != 0; }
-inline int sideToMove() { return whiteToMove() ? WHITE : BLACK; }
 
 // 1 when bytes (or a buffered line) are waiting on standard input, else 0; never blocks.
 int checkInput();
@@ -21,3 +16,10 @@ int checkInput();
 // (command-line tools and tests).
 void searchInputPoll();
 extern bool searchPollEnabled;
+// The start position of a new game (startpos), with the search's memory cleared.
+void newGamePosition();
+// Sets up a FEN that FENcheck has passed (FENpos), refusing with a message a position where
+// the side to move has no legal move; clears the search's memory. 1 on success, else 0.
+int setUpFEN(const char *fen);
+// Connects the search to this front end: its input polls and its thinking output.
+void installSearchHooks();

@@ -3,10 +3,7 @@
 
 #include "control/io.h"
 
-uint8_t gameFlags, searchFlags, detectionFlags, timeFlags;
-int32_t stopSearch;
 int32_t saveChoice;
-int8_t s_depth = 30;
 char inputBuffer[256];
 move_list ponderStack[MAX_MOVES];
 int16_t ponderStore;

@@ -24,7 +24,8 @@ int main(int argc, char **argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0); // every reply must reach the GUI at once
 
     setup();
-    startpos();
+    newGamePosition();
+    installSearchHooks();
 
     if (argc > 1) {
         const int status = runCommandLine(argc, argv);

@@ -4,6 +4,7 @@
 
 #include "board/fen.h"
 #include "board/position.h"
+#include "control/control.h"
 #include "control/timecontrol.h"
 #include "eval/eval.h"
 #include "movegen/movegen.h"
@@ -24,8 +25,8 @@ int runSpeed() {
     int32_t genMs = 0, hitMs = 0, missMs = 0;
     for (int i = 0; i < BENCH_POSITIONS; i++) {
         ply = 0;
-        startpos();
-        if (!FENcheck(benchPositions[i]) || !FENpos(benchPositions[i]))
+        newGamePosition();
+        if (!FENcheck(benchPositions[i]) || !setUpFEN(benchPositions[i]))
             return 1;
         classifyGamePhase();
         int32_t t = now();

@@ -3,7 +3,6 @@
 
 #include "control/control.h"
 
-#include <chrono>
 #include <cstring>
 
 // Clock reserve kept back from the GUI's report, in centiseconds: two seconds under a
@@ -16,8 +15,6 @@ constexpr int8_t INCREMENTAL_COUNTDOWN = 61; // an incremental game is planned a
 // by a countdown that has run out) would lose on time.
 constexpr int8_t INCREMENTAL_MIN_SHARE = 20;
 
-tag_time normalTime;
-TIMES ponderTime;
 int32_t timeleft, opptimeleft, increment;
 int8_t movesleft, movesPerTime;
 
@@ -64,15 +61,6 @@ static int32_t parseIncrement(const char *i) {
 }
 
 static void selectControl(uint8_t control) { timeFlags = (uint8_t)((timeFlags & 0xF0) | control); }
-
-// The clock is std::chrono::steady_clock scaled to milliseconds, counted from the first
-// call: a monotonic clock never jumps when the system time is set, and counting from the
-// first call keeps every clock value of a run small and positive.
-int32_t now() {
-    using namespace std::chrono;
-    static const steady_clock::time_point origin = steady_clock::now();
-    return (int32_t)duration_cast<milliseconds>(steady_clock::now() - origin).count();
-}
 
 // "level MOVES BASE INC". A conventional control (MOVES > 0) shares the base among the moves
 // of the period and allows no increment; an incremental one (MOVES = 0) plans for 60 moves.
@@ -126,18 +114,5 @@ void timeReport(int32_t centiseconds) {
         normalTime.searchTime = timeleft / share + increment;
     } else {
         timeleft = centiseconds * 10;
-    }
-}
-
-// Checked every 256 nodes. A ponder search has no clock of its own except under a fixed
-// time per move. The comparison is signed: a budget already overdrawn (a stop time in the
-// past, even before the clock's origin) must stop the search, not wrap into the far future.
-void outOfTime() {
-    const int32_t t = now();
-    if (!(searchFlags & SF_PONDERING)) {
-        if (t >= normalTime.stopTime)
-            stopSearch = 11;
-    } else if ((timeFlags & TF_FIXED_TIME) && t >= ponderTime.stopTime) {
-        stopSearch = 11;
     }
 }

@@ -5,21 +5,11 @@
 
 constexpr int PAWN_HASH_SIZE = 1 << 20;
 
-extern PROFILE profile;    // evaluation weights, loaded once by setup
-extern STATUS pieceStatus; // scratch flags; promotionImminent, castled flags, stalemate persist
+extern PROFILE profile; // evaluation weights, the hand-tuned defaults from the start
 extern tag_pnhash pawnStore[PAWN_HASH_SIZE];
 extern const tag_pnhash temp_pnstore; // the empty pawn entry
-
-// Exchange estimates of the side to move's pieces by piece-list slot and target square,
-// filled by evaluate (depthFlags DPF_EVAL_SEE) and hangsThreats (DPF_THREAT_SEE).
-extern int32_t seeBoardPawn[PAWN_SLOTS][64], seeBoardKnight[KNIGHT_SLOTS][64],
-    seeBoardBishop[BISHOP_SLOTS][64], seeBoardRook[ROOK_SLOTS][64], seeBoardQueen[QUEEN_SLOTS][64];
-
-// Piece-square tables [phase][square], laid out for White; Black reads the flipped square.
-extern const int32_t pawnsq[3][64], knightsq[3][64], bishopsq[3][64], rooksq[3][64], queensq[3][64],
-    kingsq[3][64];
-// Piece-square value of `piece` (a pawn code or KNIGHT..KING) of colour c on square s.
-int32_t pieceSquareValue(int c, int piece, int s);
+// Empties the pawn hash (nothing to do while nothing has been stored since the last clear).
+void clearPawnHash();
 
 // Other constant tables (eval_tables.cpp).
 extern const int32_t hangValue[12];
@@ -31,8 +21,6 @@ extern const int8_t pieceTropismMid[8], pieceTropismEnd[8];
 extern const int8_t a_table[288], c_table[64], d_table[64], e_table[11], f_table[64];
 extern const int32_t b_table[36];
 
-// Stores the default weights into profile (called by setup).
-void loadProfile();
 // Score of the position at ply from the side to move's view; SEE must have run for it.
 // kingSafetyDone 1 reuses the king-safety values already in moveStack[ply].
 int32_t evaluate(int8_t kingSafetyDone);

@@ -5,7 +5,6 @@
 
 #include "board/position.h"
 #include "board/setup.h"
-#include "control/control.h"
 #include "eval/eval_internal.h"
 #include "movegen/movegen.h"
 
@@ -13,11 +12,6 @@
 constexpr int32_t MATED = -10000;
 // Material lead beyond which the first capture of the line is judged a trade (see step 11).
 constexpr int32_t TRADE_MARGIN = 150;
-
-PROFILE profile;
-STATUS pieceStatus;
-int32_t seeBoardPawn[PAWN_SLOTS][64], seeBoardKnight[KNIGHT_SLOTS][64],
-    seeBoardBishop[BISHOP_SLOTS][64], seeBoardRook[ROOK_SLOTS][64], seeBoardQueen[QUEEN_SLOTS][64];
 
 int32_t pawnMaterial[2], pieceMaterial[2], endGameMaterial[2], pieceEval[2];
 int32_t mobility[2], tropism[2], weakSquare[2];

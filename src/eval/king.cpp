@@ -3,13 +3,11 @@
 #include "eval/eval.h"
 
 #include "board/setup.h"
-#include "control/control.h"
 #include "eval/eval_internal.h"
 #include "movegen/movegen.h"
 
 namespace {
 
-constexpr uint64_t FILE_A_SET = 0x0101010101010101ULL;
 constexpr int D5 = 27, E5 = 28, D4 = 35, E4 = 36;
 constexpr int EXPOSED_IN_THE_OPEN = 8;
 
@@ -30,13 +28,7 @@ const int8_t exposureDirection[5] = {0, 1, 3, 5, 7};
 
 } // namespace
 
-// Geometry in a side's own frame: Black's sets are read on the board turned upside down.
-static inline uint64_t bit(int s) { return 1ULL << s; }
-static inline uint64_t relativeSet(int c, uint64_t set) {
-    return c == WHITE ? set : __builtin_bswap64(set);
-}
-static inline int relativeSquare(int c, int s) { return c == WHITE ? s : flip[s]; }
-static inline uint64_t fileSet(int f) { return FILE_A_SET << f; }
+// A row of the board in the own frame (row 0 is the far side's back rank).
 static inline uint64_t rowSet(int row) { return 0xFFULL << (8 * row); }
 
 // Shelter points of one file (own frame): the own pawn's distance from the king's rank and
@@ -63,8 +55,8 @@ static int fileShelter(uint64_t own, uint64_t enemy, int f) {
 
 // kingsPawns: how badly the pawns in front of colour c's king on file kf shield it.
 static int8_t pawnShelter(int c, int kf) {
-    const uint64_t own = relativeSet(c, pawnsOf(boards[ply], c));
-    const uint64_t enemy = relativeSet(c, pawnsOf(boards[ply], c ^ 1));
+    const uint64_t own = ownFrameSet(c, pawnsOf(boards[ply], c));
+    const uint64_t enemy = ownFrameSet(c, pawnsOf(boards[ply], c ^ 1));
     int total = 0;
     if (kf <= 2) {
         for (int f = 0; f <= 2; f++)
@@ -88,19 +80,19 @@ static int8_t pawnShelter(int c, int kf) {
 // True when colour c's king (own-frame square rk) has walked into the corner and shut its
 // rook in behind its own pawns or pieces.
 static bool isRookCornered(int c, int rk) {
-    const uint64_t rooks = relativeSet(c, rooksOf(boards[ply], c));
-    const uint64_t own = relativeSet(c, piecesOf(boards[ply], c));
+    const uint64_t rooks = ownFrameSet(c, rooksOf(boards[ply], c));
+    const uint64_t own = ownFrameSet(c, piecesOf(boards[ply], c));
     switch (rk) {
     case 58: // c1: rook a1 or b1, a2/a3 and b2/b3 taken
-        return (rooks & (bit(56) | bit(57))) && (own & (bit(48) | bit(40))) &&
-               (own & (bit(49) | bit(41)));
+        return (rooks & (squareBit(56) | squareBit(57))) &&
+               (own & (squareBit(48) | squareBit(40))) && (own & (squareBit(49) | squareBit(41)));
     case 57: // b1: rook a1, a2/a3 taken
-        return (rooks & bit(56)) && (own & (bit(48) | bit(40)));
+        return (rooks & squareBit(56)) && (own & (squareBit(48) | squareBit(40)));
     case 61: // f1: rook h1 or g1, g2/g3 and h2/h3 taken
-        return (rooks & (bit(63) | bit(62))) && (own & (bit(54) | bit(46))) &&
-               (own & (bit(55) | bit(47)));
+        return (rooks & (squareBit(63) | squareBit(62))) &&
+               (own & (squareBit(54) | squareBit(46))) && (own & (squareBit(55) | squareBit(47)));
     case 62: // g1: rook h1, h2/h3 taken
-        return (rooks & bit(63)) && (own & (bit(55) | bit(47)));
+        return (rooks & squareBit(63)) && (own & (squareBit(55) | squareBit(47)));
     default:
         return false;
     }
@@ -112,7 +104,7 @@ static int8_t kingExposure(int c, int rk) {
     const int exposureClass = f_table[rk];
     if (exposureClass > 4)
         return EXPOSED_IN_THE_OPEN;
-    const uint64_t own = relativeSet(c, piecesOf(boards[ply], c));
+    const uint64_t own = ownFrameSet(c, piecesOf(boards[ply], c));
     int total = 0;
     for (int i = 0; i < 5; i++) {
         const int points = exposurePoints[exposureClass][i];
@@ -129,21 +121,21 @@ static int8_t kingExposure(int c, int rk) {
 static int32_t pawnEndingTerms(int c, int k) {
     const int other = c ^ 1;
     bboard &b = boards[ply];
-    const uint64_t ownPawns = relativeSet(c, pawnsOf(b, c));
+    const uint64_t ownPawns = ownFrameSet(c, pawnsOf(b, c));
     if (!ownPawns)
         return 0;
-    const int rk = relativeSquare(c, k);
+    const int rk = ownFrameSquare(c, k);
     int32_t v = 0;
     uint64_t passers = passPawnsOf(b, other);
     if (!passers) {
         v += (kingpos[D5][rk] + kingpos[E5][rk] + kingpos[D4][rk] + kingpos[E4][rk]) / 2;
     } else {
         // The square of a passed pawn is read from the pawn owner's side.
-        const int kingSeenByOwner = relativeSquare(other, k);
+        const int kingSeenByOwner = ownFrameSquare(other, k);
         while (passers) {
             const int p = lsb(passers);
-            passers &= ~bit(p);
-            if (squareKing[relativeSquare(other, p)][kingSeenByOwner] == 1)
+            passers &= ~squareBit(p);
+            if (squareKing[ownFrameSquare(other, p)][kingSeenByOwner] == 1)
                 v += profile.kingSquared;
         }
     }
@@ -168,7 +160,7 @@ void scoreKing(int c) {
     const tag_sq &sq = squares[ply];
     const int k = kingSlot(t, c), enemyKing = kingSlot(t, other);
     ASSERT(k >= 0 && k < 64 && enemyKing >= 0 && enemyKing < 64);
-    const int rk = relativeSquare(c, k);
+    const int rk = ownFrameSquare(c, k);
     const PROFILE &p = profile;
     STATUS &ps = pieceStatus;
     ps.trappedPiece = 1;
@@ -182,7 +174,7 @@ void scoreKing(int c) {
     uint64_t escapes = kingattack[k] & ~kingattack[enemyKing] & ~seeOf(c).kingMoves;
     while (escapes) {
         const int to = lsb(escapes);
-        escapes &= ~bit(to);
+        escapes &= ~squareBit(to);
         if (sq.colsq[to] == c && sq.insq[to] != WPAWN && sq.insq[to] != BPAWN)
             ps.kingDefender++;
         if (seeOf(other).boardScan[to] <= 0) {
@@ -190,7 +182,7 @@ void scoreKing(int c) {
             if (sq.colsq[to] != c) {
                 ps.trappedPiece = 0;
                 if (sq.colsq[to] == other && sideToMove() == c)
-                    sideAttacks[c] |= bit(to);
+                    sideAttacks[c] |= squareBit(to);
             }
         }
     }

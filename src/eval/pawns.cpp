@@ -3,37 +3,33 @@
 
 #include "board/makemove.h"
 #include "board/setup.h"
-#include "control/control.h"
 #include "eval/eval_internal.h"
 #include "movegen/movegen.h"
 
+#include <cstring>
+
 namespace {
 
-constexpr uint64_t FILE_A_SET = 0x0101010101010101ULL;
 constexpr int PAWN_STRUCTURE_COUNT = 8; // a side's eighth pawn is scored as a crowd
 
 } // namespace
 
 tag_pnhash pawnStore[PAWN_HASH_SIZE];
 const tag_pnhash temp_pnstore = {0, 0, 0};
+// Zero at load is empty; the table is cleared only once something has been stored in it.
+static bool pawnStoreWritten = false;
 
 // ---------------------------------------------------------------------------
 // Geometry in a side's own frame. Every rule is told for White; Black's pawns are read on
 // the board turned upside down (a byte swap mirrors the ranks), so "ahead" is always
 // towards row 0 and rank 2 is always row 6.
 // ---------------------------------------------------------------------------
-static inline uint64_t bit(int s) { return 1ULL << s; }
-static inline uint64_t relativeSet(int c, uint64_t set) {
-    return c == WHITE ? set : __builtin_bswap64(set);
-}
-static inline int relativeSquare(int c, int s) { return c == WHITE ? s : flip[s]; }
-static inline uint64_t fileSet(int f) { return FILE_A_SET << f; }
 static inline uint64_t neighbourFiles(int f) {
     return (f > 0 ? fileSet(f - 1) : 0) | (f < 7 ? fileSet(f + 1) : 0);
 }
 // Squares strictly before s in number order: in the own frame, the rows ahead of s's row
 // plus the squares to its left on its own row.
-static inline uint64_t squaresBelow(int s) { return bit(s) - 1; }
+static inline uint64_t squaresBelow(int s) { return squareBit(s) - 1; }
 // The diagonal squares one row behind (towards rank 1) and one row ahead; only the
 // neighbouring files that exist.
 static inline uint64_t behindDiagonals(int rs) {
@@ -41,9 +37,9 @@ static inline uint64_t behindDiagonals(int rs) {
     uint64_t set = 0;
     if ((rs >> 3) < 7) {
         if (f > 0)
-            set |= bit(rs + 7);
+            set |= squareBit(rs + 7);
         if (f < 7)
-            set |= bit(rs + 9);
+            set |= squareBit(rs + 9);
     }
     return set;
 }
@@ -52,14 +48,12 @@ static inline uint64_t frontDiagonals(int rs) {
     uint64_t set = 0;
     if ((rs >> 3) > 0) {
         if (f > 0)
-            set |= bit(rs - 9);
+            set |= squareBit(rs - 9);
         if (f < 7)
-            set |= bit(rs - 7);
+            set |= squareBit(rs - 7);
     }
     return set;
 }
-// Relative rank 1..8 of a square given in the own frame.
-static inline int relativeRank(int rs) { return 8 - (rs >> 3); }
 static inline int clampMoves(int n) { return n > 13 ? 13 : n; }
 
 // Adds v to a 16-bit pawn score with the wrap of 16-bit arithmetic.
@@ -83,15 +77,15 @@ static void creditNewPasser(int c, int slot, int32_t v) {
 // bitboards and the pass-pawn list of ply.
 static void classifyPawn(int c, int slot, int s) {
     bboard &b = boards[ply];
-    const uint64_t own = relativeSet(c, pawnsOf(b, c));
-    const uint64_t enemy = relativeSet(c, pawnsOf(b, c ^ 1));
-    const int rs = relativeSquare(c, s), f = rs & 7, row = rs >> 3;
+    const uint64_t own = ownFrameSet(c, pawnsOf(b, c));
+    const uint64_t enemy = ownFrameSet(c, pawnsOf(b, c ^ 1));
+    const int rs = ownFrameSquare(c, s), f = rs & 7, row = rs >> 3;
     STATUS &ps = pieceStatus;
     ps.isolatedPawn = ps.backwardPawn = ps.doubledPawn = ps.trebledPawn = 0;
     ps.connectedPawn = ps.pawnChain = ps.blockedPawn = ps.passedPawn = 0;
     ps.connectedPassedPawn = ps.wingPawnAdvance = 0;
 
-    const uint64_t sameFile = own & fileSet(f) & ~bit(rs);
+    const uint64_t sameFile = own & fileSet(f) & ~squareBit(rs);
     const bool behindSupport = (own & behindDiagonals(rs)) != 0;
     if (passPawnSlots(tracker[ply], c)[slot] == s) {
         // A passed pawn is judged by its run, not by its neighbours.
@@ -124,7 +118,7 @@ static void classifyPawn(int c, int slot, int s) {
     }
     // The a-, b- and h-pawns shelter the usual castled kings; pushing them early loosens it.
     ps.wingPawnAdvance = (slot == 0 || slot == 1 || slot == 7) && rs < 48 ? 1 : 0;
-    ps.blockedPawn = rs >= 8 && (enemy & bit(rs - 8)) ? 1 : 0;
+    ps.blockedPawn = rs >= 8 && (enemy & squareBit(rs - 8)) ? 1 : 0;
 }
 
 // The hashed terms of colour c's pawn in slot `slot` on square s; `counted` is its number
@@ -135,7 +129,7 @@ static int32_t hashedPawnTerms(int c, int slot, int s, int counted) {
     classifyPawn(c, slot, s);
     const STATUS &ps = pieceStatus;
     const PROFILE &p = profile;
-    const int rs = relativeSquare(c, s), f = rs & 7, r = relativeRank(rs);
+    const int rs = ownFrameSquare(c, s), f = rs & 7, r = relativeRank(c, s);
     const int phase = gameState;
     int32_t v = pawnsq[phase][rs];
 
@@ -207,11 +201,11 @@ static int16_t scorePawnStructure(int c) {
 static void markWeakPawn(int c, int s) {
     if (seeOf(c).boardScan[s] >= 96)
         return;
-    const uint64_t own = relativeSet(c, pawnsOf(boards[ply], c));
-    const int rs = relativeSquare(c, s), f = rs & 7;
-    const uint64_t beside = (f > 0 ? bit(rs - 1) : 0) | (f < 7 ? bit(rs + 1) : 0);
-    const uint64_t occupied = relativeSet(c, boards[ply].allpieces);
-    const bool aheadEmpty = rs >= 8 && !(occupied & bit(rs - 8));
+    const uint64_t own = ownFrameSet(c, pawnsOf(boards[ply], c));
+    const int rs = ownFrameSquare(c, s), f = rs & 7;
+    const uint64_t beside = (f > 0 ? squareBit(rs - 1) : 0) | (f < 7 ? squareBit(rs + 1) : 0);
+    const uint64_t occupied = ownFrameSet(c, boards[ply].allpieces);
+    const bool aheadEmpty = rs >= 8 && !(occupied & squareBit(rs - 8));
     if ((own & beside) && aheadEmpty)
         return;
     weakPawn[s] = 1;
@@ -234,7 +228,7 @@ static void scoreOnePawn(int c, int slot, int s) {
     const int forward = c == WHITE ? -8 : 8;
     const bool toMove = sideToMove() == c;
     const uint64_t *pawnAttack = c == WHITE ? whpawnattack : blpawnattack;
-    const int rs = relativeSquare(c, s), f = rs & 7, r = relativeRank(rs);
+    const int rs = ownFrameSquare(c, s), f = rs & 7, r = relativeRank(c, s);
     const bool onSeventh = (rs >> 3) == 1;
     const int phase = gameState;
 
@@ -247,11 +241,11 @@ static void scoreOnePawn(int c, int slot, int s) {
     uint64_t targets = 0;
     const int push = s + forward;
     ASSERT(push >= 0 && push < 64);
-    if (!(b.allpieces & bit(push))) {
-        targets |= bit(push);
+    if (!(b.allpieces & squareBit(push))) {
+        targets |= squareBit(push);
         const int doublePush = push + forward;
-        if ((rs >> 3) == 6 && !(b.allpieces & bit(doublePush)))
-            targets |= bit(doublePush);
+        if ((rs >> 3) == 6 && !(b.allpieces & squareBit(doublePush)))
+            targets |= squareBit(doublePush);
     }
     targets |= pawnAttack[s] & piecesOf(b, other);
     const int8_t pin = pinDirection(c, s);
@@ -276,7 +270,7 @@ static void scoreOnePawn(int c, int slot, int s) {
             if (victim == KING)
                 continue;
             moves++;
-            sideAttacks[c] |= bit(to);
+            sideAttacks[c] |= squareBit(to);
             if (ps.passedPawn) {
                 ps.blockedPassedPawn = 0;
                 if (onSeventh)
@@ -286,7 +280,7 @@ static void scoreOnePawn(int c, int slot, int s) {
         }
         // A push that uncovers a line to the enemy king is played for the check: its own
         // exchange value matters only when it lands next to that king.
-        const bool freePush = discovery && !(kingattack[enemyKing] & bit(to));
+        const bool freePush = discovery && !(kingattack[enemyKing] & squareBit(to));
         if (freePush || statusTo >= 0) {
             moves++;
             if (ps.passedPawn)
@@ -295,7 +289,7 @@ static void scoreOnePawn(int c, int slot, int s) {
         // On the seventh rank the promotion square is a threat whatever the push's own value.
         if (ps.passedPawn && onSeventh && (!discovery || freePush || statusTo >= 0)) {
             markPromotionSquare(to);
-            sideAttacks[c] |= bit(to);
+            sideAttacks[c] |= squareBit(to);
         }
     }
 
@@ -304,7 +298,7 @@ static void scoreOnePawn(int c, int slot, int s) {
 
     // 4. Far pawns: with the kings castled on opposite wings, the pawns facing the enemy
     // king are the storm that counts.
-    const int ownKing = relativeSquare(c, king), theirKing = relativeSquare(c, enemyKing);
+    const int ownKing = ownFrameSquare(c, king), theirKing = ownFrameSquare(c, enemyKing);
     if (ownKing == 62 || ownKing == 63) {
         ps.farPawn = f <= 2 ? 1 : 0;
         ps.farAdvance = theirKing <= 2 ? 1 : 0;
@@ -345,12 +339,12 @@ static void scoreOnePawn(int c, int slot, int s) {
     if (ep != NO_SQUARE && toMove) {
         ASSERT(ep >= 0 && ep < 64);
         moves = 0;
-        if ((pawnAttack[s] & bit(ep)) && (pin < 0 || (rays[king][pin] & bit(ep)))) {
+        if ((pawnAttack[s] & squareBit(ep)) && (pin < 0 || (rays[king][pin] & squareBit(ep)))) {
             const int enemyPawn = c == WHITE ? BPAWN : WPAWN;
             seeBoardPawn[slot][ep] = exchangeEstimate(c, pawnCode, s, ep, enemyPawn, false);
             canMove[c] += 1;
-            sideAttacks[c] |= bit(ep);
-            underAttack |= bit(ep);
+            sideAttacks[c] |= squareBit(ep);
+            underAttack |= squareBit(ep);
             attacked[ep] = 1;
             moves = 1;
         }
@@ -362,6 +356,13 @@ static void scoreOnePawn(int c, int slot, int s) {
 // Public routines
 // ---------------------------------------------------------------------------
 
+void clearPawnHash() {
+    if (!pawnStoreWritten)
+        return;
+    std::memset(pawnStore, 0, sizeof pawnStore);
+    pawnStoreWritten = false;
+}
+
 // Looks up the pawn structure of ply in pawnStore; on a miss scores both colours' hashed
 // terms into the entry (which may add to moveStack[ply].newPassedPawn). Returns the entry's
 // scores in pawnHashScore[WHITE] / [BLACK].
@@ -369,6 +370,7 @@ void probePawnHash(int32_t pawnHashScore[2]) {
     ASSERT(ply >= 0 && ply < MAX_PLY);
     tag_pnhash &entry = pawnStore[pnhash[ply] % PAWN_HASH_SIZE];
     if (entry.pawnLock == 0 || entry.pawnLock != pnlock[ply]) {
+        pawnStoreWritten = true;
         entry.pawnLock = pnlock[ply];
         entry.whitePawnEval = scorePawnStructure(WHITE);
         entry.blackPawnEval = scorePawnStructure(BLACK);

@@ -3,7 +3,6 @@
 
 #include "board/position.h"
 #include "board/setup.h"
-#include "control/control.h"
 #include "eval/eval.h"
 #include "movegen/movegen.h"
 
@@ -13,7 +12,6 @@ constexpr int SQ_B2 = 49, SQ_C2 = 50, SQ_F2 = 53, SQ_G2 = 54;
 constexpr int SQ_B3 = 41, SQ_G3 = 46, SQ_D3 = 43, SQ_E3 = 44;
 
 // Square s as White would see it.
-static int relative(int c, int s) { return c == WHITE ? s : flip[s]; }
 // One step towards colour c's own back rank.
 static int backward(int c) { return c == WHITE ? 8 : -8; }
 
@@ -55,7 +53,7 @@ static int32_t mobilityValue(int piece, int n) { return pieceMobility[piece][n >
 
 // A piece on d3/e3 (d6/e6 for Black) in front of its own unmoved centre pawn blocks it.
 static bool blocksCentrePawn(int c, int s) {
-    const int r = relative(c, s);
+    const int r = ownFrameSquare(c, s);
     if (r != SQ_D3 && r != SQ_E3)
         return false;
     return (pawnsOf(boards[ply], c) & mask[s + backward(c)]) != 0;
@@ -64,7 +62,7 @@ static bool blocksCentrePawn(int c, int s) {
 // Outpost: on the enemy half or the fourth/fifth rank, off the edge files, covered by one of
 // our pawns, and no enemy pawn on a neighbouring file ahead that could ever chase it away.
 static bool isOutpost(int c, int s) {
-    const int r = relative(c, s);
+    const int r = ownFrameSquare(c, s);
     const int f = s & 7;
     if (r < 8 || r > 39 || f == 0 || f == 7)
         return false;
@@ -156,7 +154,7 @@ static void scoreKnights(int c) {
         pieceStatus.outpost = isOutpost(c, s);
         pieceStatus.kingPoint = (knightattack[s] & kingattack[enemyKing]) != 0;
         const int counter = pieceCounter(c, KNIGHT, slot);
-        const int r = relative(c, s);
+        const int r = ownFrameSquare(c, s);
         const int fileIdx = s & 7;
         const bool rim = fileIdx == 0 || fileIdx == 7;
         int32_t &eval = pieceEval[c];
@@ -224,10 +222,10 @@ static void scoreKnights(int c) {
 // still on its back rank behind that pawn shield.
 static int fianchettoCount(int c, int s) {
     const uint64_t pawns = pawnsOf(boards[ply], c);
-    if (relative(c, kingSlot(tracker[ply], c)) < 56)
+    if (ownFrameSquare(c, kingSlot(tracker[ply], c)) < 56)
         return 0;
-    const int r = relative(c, s);
-    auto has = [&](int whiteSquare) { return (pawns & mask[relative(c, whiteSquare)]) != 0; };
+    const int r = ownFrameSquare(c, s);
+    auto has = [&](int whiteSquare) { return (pawns & mask[ownFrameSquare(c, whiteSquare)]) != 0; };
     int n = 0;
     if (r == SQ_G2 && has(SQ_G3) && has(SQ_F2))
         n += 1;
@@ -252,7 +250,7 @@ static void scoreBishops(int c) {
         pieceStatus.kingPoint = linesHitKingZone(BISHOP, s, enemyKing);
         pieceStatus.fianchetto = (int8_t)fianchettoCount(c, s);
         const int counter = pieceCounter(c, BISHOP, slot);
-        const int r = relative(c, s);
+        const int r = ownFrameSquare(c, s);
         const int fileIdx = s & 7;
         int32_t &eval = pieceEval[c];
 
@@ -371,7 +369,7 @@ static void scoreRooks(int c) {
         const int32_t openFileTerm =
             pieceStatus.openFile > 0 ? pieceStatus.openFile + profile.rookOpenFile : 0;
         const int counter = pieceCounter(c, ROOK, slot);
-        const int r = relative(c, s);
+        const int r = ownFrameSquare(c, s);
         const bool onSeventh = r >= 8 && r <= 15;
         int32_t &eval = pieceEval[c];
         // A passed pawn's rook: support, then in front of or behind it.

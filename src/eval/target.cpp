@@ -3,7 +3,6 @@
 #include "eval/eval_internal.h"
 
 #include "board/setup.h"
-#include "control/control.h"
 #include "eval/eval.h"
 #include "movegen/movegen.h"
 

@@ -4,7 +4,6 @@
 
 #include "board/makemove.h"
 #include "board/setup.h"
-#include "control/control.h"
 #include "eval/eval_internal.h"
 #include "movegen/movegen.h"
 
@@ -15,7 +14,6 @@ static bool onSeventhRank(int c, int s) {
 // Squares a pawn of colour c on s attacks.
 static uint64_t pawnAttacks(int c, int s) { return c == WHITE ? whpawnattack[s] : blpawnattack[s]; }
 // Relative rank (2..7) of a pawn of colour c on s.
-static int relativeRank(int c, int s) { return c == WHITE ? 8 - (s >> 3) : (s >> 3) + 1; }
 
 // Pawn captures of colour c for the threat scan, en passant included for the side to move.
 static void scanPawnCaptures(int c) {

@@ -6,24 +6,33 @@
 // ---------------------------------------------------------------------------
 // Attack analysis (see.cpp)
 // ---------------------------------------------------------------------------
-extern evaluator seeWhite, seeBlack;
 // Exchange value of the piece on each square at each ply: -10 x what the opponent wins by
 // starting captures there (0 safe, negative en prise).
 extern int32_t seeBoard[MAX_PLY][64];
-
-inline evaluator &seeOf(int c) { return c == 0 ? seeWhite : seeBlack; }
 
 // Analyses the position at ply: attacker sets, pins, king rays, check squares, king-move
 // limits, piece counts and the exchange value of every piece.
 void SEE();
 
 // ---------------------------------------------------------------------------
-// Move generator (movgen.cpp)
+// Move generator (movegen.cpp)
 // ---------------------------------------------------------------------------
 // Writes the legal moves of the side to move at ply into searchData[ply] with type bits,
 // check squares and ordering scores. gen 0 all moves, 1 captures and checks, 2 checks only;
 // inQS 1 generates queen promotions only. SEE must have run for this position.
 void movgen(int8_t gen, int8_t inQS);
+
+// Move-ordering memory the generator reads and the search fills: two killers and a mate
+// killer per ply (kept from search to search), and the transposition table's best move for
+// the position about to be generated, which movgen uses once and then forgets.
+extern gallows killer[2][MAX_PLY];
+extern gallows matekiller[MAX_PLY];
+extern const gallows tempkiller; // the empty killer
+struct hashMoveHint {
+    bool found;
+    int8_t from, to, promote;
+};
+extern hashMoveHint orderingHashMove;
 
 // Ordering tables (movegen_tables.cpp).
 extern const int32_t caporder[7][6], hangcap_order[6][6], loseorder[6][6], prom_order[6][8];
@@ -49,6 +58,3 @@ int8_t verifySavedPin(uint64_t kattack, int8_t kpos, int8_t xmark);
 uint64_t verifyChSq(uint64_t kattack, uint64_t allsq, int8_t kpos);
 // >= 0 when the promotion xfrom-xto to xpiece checks the king on kpos.
 int8_t verifyProm(uint64_t kattack, int8_t kpos, int8_t xfrom, int8_t xto, int8_t xpiece);
-// Exchange value (centipawns) looked up in the x-ray variant chosen by the two ownQueen codes.
-int16_t queenObstruct(int8_t seePiece, int16_t Aboard, int16_t Bboard, int8_t obstructionA,
-                      int8_t obstructionB, int16_t seeCapture);

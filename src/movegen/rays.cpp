@@ -2,7 +2,6 @@
 #include "movegen/movegen.h"
 
 #include "board/setup.h"
-#include "control/control.h"
 
 int8_t hiddenSquare;
 
@@ -175,60 +174,4 @@ int8_t verifyProm(uint64_t kattack, int8_t kpos, int8_t xfrom, int8_t xto, int8_
             return (int8_t)d;
     }
     return -1;
-}
-
-// The x-ray variants keyed by k = a + 6b, a the owner's code and b the capturer's code
-// (0 none, 1 one rook, 2 two rooks, 3 a minor piece behind the queen).
-static seeTableType *xrayTable(int k) {
-    switch (k) {
-    case 1:
-        return &seeTableDr;
-    case 2:
-        return &seeTableDrr;
-    case 3:
-        return &seeTableDb;
-    case 6:
-        return &seeTableAr;
-    case 7:
-        return &seeTableArDr;
-    case 8:
-        return &seeTableArDrr;
-    case 9:
-        return &seeTableArDb;
-    case 12:
-        return &seeTableArr;
-    case 13:
-        return &seeTableArrDr;
-    case 14:
-        return &seeTableArrDrr;
-    case 15:
-        return &seeTableArrDb;
-    case 18:
-        return &seeTableAb;
-    case 19:
-        return &seeTableAbDr;
-    case 20:
-        return &seeTableAbDrr;
-    case 21:
-        return &seeTableAbDb;
-    default:
-        // Both codes 0 has no variant; the plain table is the sound answer there too.
-        return &seeTable;
-    }
-}
-
-static int clampCode(int code) { return code < 0 ? 0 : (code > 3 ? 3 : code); }
-static int clampSet(int index) {
-    return index < 0 ? 0 : (index >= SEE_SETS ? SEE_SETS - 1 : index);
-}
-
-int16_t queenObstruct(int8_t seePiece, int16_t Aboard, int16_t Bboard, int8_t obstructionA,
-                      int8_t obstructionB, int16_t seeCapture) {
-    ASSERT(seePiece >= 0 && seePiece < SEE_TARGETS);
-    ASSERT(Aboard >= 0 && Aboard < SEE_SETS && Bboard >= 0 && Bboard < SEE_SETS);
-    ASSERT(seeCapture >= 0 && seeCapture <= EMPTY);
-    const int k = clampCode(obstructionA) + 6 * clampCode(obstructionB);
-    const seeTableType &table = *xrayTable(k);
-    return (int16_t)(pieceValue[seeCapture] -
-                     10 * table[seePiece][clampSet(Aboard)][clampSet(Bboard)]);
 }

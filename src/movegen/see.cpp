@@ -3,11 +3,9 @@
 #include "movegen/movegen.h"
 
 #include "board/setup.h"
-#include "control/control.h"
 
 #include <cstring>
 
-evaluator seeWhite, seeBlack;
 int32_t seeBoard[MAX_PLY][64];
 
 // One slider's walk: whose it is, what it may count and where its counts go.
@@ -77,10 +75,12 @@ static void markBehind(int16_t *field, uint64_t ray, int dir, int amount) {
     }
 }
 
-// What an enemy pawn on b does to the walk: a diagonal in its capture direction also counts
-// the square behind it (the walker recaptures there once the pawn has taken), and a file walk
-// from the front marks the pawn's push squares. The ray always ends at the pawn.
-static void enemyPawn(const walker &w, int b, int pawnColour, int dir, uint64_t ray, int xray) {
+// The walk meets an enemy pawn on b: a diagonal in its capture direction also counts the
+// square behind it (the walker recaptures there once the pawn has taken), and a file walk
+// from the front marks the pawn's push squares in the walker's ownPawn field (squares the
+// walker guards as the pawn advances). The ray always ends at the pawn.
+static void markEnemyPawnPushes(const walker &w, int b, int pawnColour, int dir, uint64_t ray,
+                                int xray) {
     if (dir >= 4) {
         if (w.kind != ROOK && isCaptureDir(pawnColour, dir) && ray)
             countSquare(w, popNext(ray, dir), xray);
@@ -92,9 +92,9 @@ static void enemyPawn(const walker &w, int b, int pawnColour, int dir, uint64_t 
     }
 }
 
-// An own pawn on b in front of the walker: a bishop or queen behind it supports the pawn's
-// capture square, a rook or queen behind it on the file supports its advance.
-static void ownPawn(const walker &w, int b, int dir, uint64_t ray, int xray) {
+// The walk meets an own pawn on b: a bishop or queen behind it supports the pawn's capture
+// square (oppPawnBQ), a rook or queen behind it on the file supports its advance (oppPawnRQ).
+static void markOwnPawnSupport(const walker &w, int b, int dir, uint64_t ray, int xray) {
     if (dir >= 4) {
         if (w.kind == ROOK || !isCaptureDir(w.colour, dir) || !ray)
             return;
@@ -120,7 +120,7 @@ static void ownPawn(const walker &w, int b, int dir, uint64_t ray, int xray) {
 // enemy queen is seen through (marking the squares behind for the x-ray variants), an enemy
 // king ends the ray uncounted, and the side not to move leaves support marks behind its own
 // pieces. The side to move stops at its first own piece.
-static void walkRay(const walker &w, int from, int dir) {
+static void walkSliderRay(const walker &w, int from, int dir) {
     const tag_sq &sq = squares[ply];
     const bool diagonal = dir >= 4;
     uint64_t ray = rays[from][dir];
@@ -140,7 +140,7 @@ static void walkRay(const walker &w, int from, int dir) {
             switch (piece) {
             case WPAWN:
             case BPAWN:
-                enemyPawn(w, b, colour, dir, ray, xray);
+                markEnemyPawnPushes(w, b, colour, dir, ray, xray);
                 return;
             case KNIGHT:
                 return;
@@ -166,13 +166,13 @@ static void walkRay(const walker &w, int from, int dir) {
         if (xray && w.kind == ROOK) {
             // Behind an enemy queen a rook's line ends at any own piece.
             if (piece == WPAWN || piece == BPAWN)
-                ownPawn(w, b, dir, ray, xray);
+                markOwnPawnSupport(w, b, dir, ray, xray);
             return;
         }
         switch (piece) {
         case WPAWN:
         case BPAWN:
-            ownPawn(w, b, dir, ray, xray);
+            markOwnPawnSupport(w, b, dir, ray, xray);
             return;
         case KNIGHT:
             return;
@@ -327,7 +327,7 @@ static void scanSliders(int c, bool toMove, uint64_t allowed) {
                     continue;
                 if (pin >= 0 && dir != pin && dir != (pin ^ 1))
                     continue;
-                walkRay(w, s, dir);
+                walkSliderRay(w, s, dir);
             }
         }
     }
@@ -374,6 +374,7 @@ static void exchangeValues() {
 
 void SEE() {
     ASSERT(ply >= 0 && ply < MAX_PLY);
+    ensureExchangeTables();
     const int mover = whiteToMoveFlag(gameFlags) ? WHITE : BLACK;
     const bool inCheck = (depthFlags[ply] & DPF_IN_CHECK) != 0;
     bboard &b = boards[ply];

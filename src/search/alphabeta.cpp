@@ -3,8 +3,6 @@
 
 #include "board/makemove.h"
 #include "board/position.h"
-#include "control/control.h"
-#include "control/movetext.h"
 #include "eval/eval.h"
 #include "movegen/movegen.h"
 #include "search/search_internal.h"
@@ -17,10 +15,7 @@ constexpr int32_t WIN_TABLE_ESTIMATE = 35; // extra margin when the static score
 constexpr int32_t KING_ATTACK_RISE = 25;   // king-safety rise that extends a move
 constexpr int32_t NULL_WINDOW_BOUND = 9500;
 
-gallows killer[2][MAX_PLY];
-gallows matekiller[MAX_PLY];
 int32_t killerHeuristic[MAX_PLY][4096];
-const gallows tempkiller = {0, -1, -10001};
 int8_t extensionCount, reductionCount, reduceOnce, ABdeep;
 int8_t evalStalemate[MAX_PLY];
 
@@ -565,7 +560,7 @@ static int16_t singleRootMove(int16_t mate) {
         return clampScore(score);
     }
     if (detectionFlags & DF_POST)
-        pvline(searchDepth, score, 0, 1, 0);
+        reportToFrontEnd(REPORT_THINKING, searchDepth, score, 0, 1, 0);
     stopSearch = 1;
     return clampScore(score);
 }
@@ -588,7 +583,7 @@ int16_t AlphaBeta(int8_t depth, int16_t alpha, int16_t beta, int16_t mate, int16
         return alpha >= mate ? alpha : beta;
     }
     // Step 3. Generate.
-    movgen(0, 0);
+    generateSearchMoves(0, 0);
     // Step 4. Checkmate or stalemate.
     if (generated[ply] == 0) {
         if (ply == 0 && (searchFlags & SF_PONDERING)) {

@@ -2,8 +2,6 @@
 #include "search/search.h"
 
 #include "board/makemove.h"
-#include "control/control.h"
-#include "control/movetext.h"
 #include "eval/eval.h"
 #include "movegen/movegen.h"
 #include "search/search_internal.h"
@@ -11,7 +9,6 @@
 
 move_list pv[MAX_PLY][MAX_PLY];
 int8_t pvlen[MAX_PLY];
-move_list currentline[MAX_PLY];
 const move_list temp_pv = {0, 0, 0, 0, 0, 0, 0, 0};
 
 // The best line from ply becomes m followed by the best line found from ply + 1.
@@ -33,7 +30,7 @@ int16_t PVmoveLine(int16_t alpha, int16_t beta) {
     if (ply >= MAX_PLY - 1)
         return alpha; // no room to make another move
     SEE();
-    movgen(0, 0);
+    generateSearchMoves(0, 0);
     if (mvstore[ply + 1] == 0)
         return alpha;
     move_list &m = searchData[ply][0];

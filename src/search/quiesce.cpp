@@ -3,7 +3,6 @@
 
 #include "board/makemove.h"
 #include "board/position.h"
-#include "control/control.h"
 #include "eval/eval.h"
 #include "movegen/movegen.h"
 #include "search/search_internal.h"
@@ -43,7 +42,7 @@ static void recordTerminal(int16_t value, int8_t bound) {
 // A side in check without any legal move is mated. Used where only checking evasions were
 // generated, so that "no checking evasion" is not mistaken for mate.
 static bool hasNoLegalMove() {
-    movgen(0, 1);
+    generateSearchMoves(0, 1);
     return generated[ply] == 0;
 }
 
@@ -55,7 +54,7 @@ static bool generateMoves(int8_t QSdepth, int8_t &checksDepth, int16_t mate, int
     const int16_t stat = moveStack[ply].exactScored;
     evasionBonus = 0;
     if (QSdepth == 0 && checksDepth > 0) {
-        movgen(2, 1);
+        generateSearchMoves(2, 1);
         if (generated[ply] > 0)
             return false;
         QSdeep = ply;
@@ -73,7 +72,7 @@ static bool generateMoves(int8_t QSdepth, int8_t &checksDepth, int16_t mate, int
         return true;
     }
     if (!inCheck) {
-        movgen(1, 1);
+        generateSearchMoves(1, 1);
         if (generated[ply] > 0)
             return false;
         depthFlags[ply] &= (uint8_t)~DPF_CHILD_ESTIMATE;
@@ -86,7 +85,7 @@ static bool generateMoves(int8_t QSdepth, int8_t &checksDepth, int16_t mate, int
         }
         return true;
     }
-    movgen(0, 1);
+    generateSearchMoves(0, 1);
     if (generated[ply] == 0) {
         depthFlags[ply] &= (uint8_t)~DPF_CHILD_ESTIMATE;
         recordTerminal((int16_t)-mate, 0);

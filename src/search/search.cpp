@@ -4,15 +4,11 @@
 #include "board/makemove.h"
 #include "board/position.h"
 #include "book/book.h"
-#include "control/control.h"
-#include "control/movetext.h"
-#include "control/timecontrol.h"
 #include "eval/eval.h"
 #include "movegen/movegen.h"
 #include "search/search_internal.h"
 #include "search/tt.h"
 
-#include <cstdio>
 #include <cstring>
 
 constexpr int32_t MATERIAL_WINDOW = 500;           // recapture window around the root balance
@@ -66,7 +62,7 @@ static int32_t bookChoice() {
     normalTime.startTime = now();
     ply = 0;
     SEE();
-    movgen(0, 0);
+    generateSearchMoves(0, 0);
     const int n = mvstore[1];
     if (n == 0)
         return -1;
@@ -152,7 +148,7 @@ static void timeAttempt(int32_t scored) {
     normalTime.timeCheck = now();
     normalTime.elapsed = normalTime.timeCheck - normalTime.startTime;
     if (detectionFlags & DF_POST)
-        pvline(searchDepth, scored, normalTime.elapsed / 1000, nodes, 0);
+        reportToFrontEnd(REPORT_THINKING, searchDepth, scored, normalTime.elapsed / 1000, nodes, 0);
 }
 
 // The expected reply becomes the ponder move; while pondering, a line shorter than the depth
@@ -315,7 +311,7 @@ static void startClocks() {
         normalTime.stopTime = stop > INT32_MAX ? INT32_MAX : (int32_t)stop;
         return;
     }
-    if ((gameFlags & GF_XBOARD) && checkInput()) {
+    if ((gameFlags & GF_XBOARD) && frontEnd.inputWaiting && frontEnd.inputWaiting()) {
         stopSearch = 13;
         return;
     }
@@ -331,10 +327,7 @@ static void announceMate(int32_t score) {
         searchFlags &= (uint8_t)~SF_PONDER_MOVE; // nothing to ponder on in a mate
         return;
     }
-    if (score > MATE_BOUND)
-        std::printf("Mate in %d\n", (FULL_WINDOW - score) / 2);
-    else
-        std::printf("Mate in %d\n", (score + FULL_WINDOW) / 2);
+    reportToFrontEnd(REPORT_MATE, searchDepth, score, 0, nodes, 0);
 }
 
 // ---------------------------------------------------------------------------
@@ -365,6 +358,14 @@ void classifyGamePhase() {
         gameState = 1;
         LEmargin = 75;
     }
+}
+
+void clearSearchMemory() {
+    clearHashTables();
+    clearPawnHash();
+    for (int p = 0; p < MAX_PLY; p++)
+        killer[0][p] = killer[1][p] = matekiller[p] = tempkiller;
+    drawn = -50;
 }
 
 // Chooses the move for the position at ply 0: from the book, or by iterative deepening.

@@ -19,13 +19,9 @@ extern const int32_t openingMove[30];
 
 extern move_list pv[MAX_PLY][MAX_PLY];
 extern int8_t pvlen[MAX_PLY];
-extern move_list currentline[MAX_PLY];
 extern const move_list temp_pv;
 
-extern gallows killer[2][MAX_PLY];
-extern gallows matekiller[MAX_PLY];
 extern int32_t killerHeuristic[MAX_PLY][4096];
-extern const gallows tempkiller;
 
 extern int8_t extensionCount, reductionCount, reduceOnce, ABdeep, horizonDepth, QSdeep;
 extern int32_t passThreshhold[MAX_PLY];
@@ -35,12 +31,44 @@ extern const int8_t max_extn[32], ABSearchDepth[32], schdth[32];
 extern const int32_t recapture[32], reduceMargin[32], winTable[32];
 extern const int8_t nullR[3][32], n_moveTable[3][32], reduceLimits[3][32];
 
+// ---------------------------------------------------------------------------
+// The front end's side of a search. The control layer installs these hooks; with none
+// installed (command-line tools, tests) the search reads no input and reports nothing.
+// ---------------------------------------------------------------------------
+enum searchReportKind : int8_t {
+    REPORT_THINKING,      // one thinking line: depth, score, seconds, nodes, the variation
+    REPORT_LINE_SEARCHED, // full analysis: the line searched so far (depth = its length)
+    REPORT_PONDER_HIT,    // the predicted reply came: the pondered position is now the game
+    REPORT_PONDER_ENDED,  // a ponder search was cut short by the opponent's input
+    REPORT_MATE,          // the finished search found a forced mate (score)
+};
+
+struct searchReport {
+    int8_t kind;
+    int8_t ponderLine; // a thinking line of the ponder search's own variation
+    int32_t depth, score, seconds;
+    uint64_t nodes;
+};
+
+struct frontEndHooks {
+    bool (*inputWaiting)();                // input is waiting; never blocks
+    void (*readInput)();                   // handles waiting input; may post a stop code
+    void (*report)(const searchReport &r); // tells the user what the search is doing
+};
+extern frontEndHooks frontEnd;
+
 // Chooses the move for the position at ply 0 (or ponders); results in movePV, stopSearch.
 void search();
 int16_t AlphaBeta(int8_t depth, int16_t alpha, int16_t beta, int16_t mate, int16_t high,
                   int16_t low, int8_t xDepth);
 int16_t Quiesce(int8_t QSdepth, int8_t checksDepth, int16_t alpha, int16_t beta, int16_t mate);
 int16_t PVmoveLine(int16_t alpha, int16_t beta);
+// Forgets what earlier positions taught the search: transposition and pawn tables, killers,
+// the draw score. Called for every new game and every position set up from FEN, so that a
+// search depends only on its position.
+void clearSearchMemory();
 // Game phase of the position at ply 0 as the search driver classifies it (sets gameState
 // and LEmargin).
 void classifyGamePhase();
+// Posts stop code 11 when the search's time is up.
+void outOfTime();

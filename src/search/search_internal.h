@@ -3,7 +3,6 @@
 
 #include "board/board.h"
 #include "search/tt.h"
-#include "control/control.h"
 
 constexpr int16_t FULL_WINDOW = 10001; // the window sentinels +-10001
 constexpr int16_t MATE_SCORE = 10000;  // mate at the root; one less per ply
@@ -47,8 +46,6 @@ inline int32_t balanceAt(int p, bool white) {
     return white ? LEwh[p] - LEbl[p] : LEbl[p] - LEwh[p];
 }
 inline bool inCheckAt(int p) { return (depthFlags[p] & DPF_IN_CHECK) != 0; }
-// The console shows the lines searched; the xboard GUI gets thinking lines only.
-inline bool isConsoleMode() { return (gameFlags & GF_XBOARD) == 0; }
 
 // Evaluates the position at ply (SEE must have run) and remembers its stalemate answer.
 int32_t evaluateAtPly(int8_t kingSafetyDone);
@@ -60,5 +57,8 @@ void updateKillers(const move_list &m, int32_t value);
 bool pollClock();
 // Input poll at a made move; true when the move's value was decided by the input (value set).
 bool pollInput(int16_t &alpha, int32_t &value);
-// Thinking output of one line searched (full-analysis mode only prints it).
+// Hands one event to the front end, if one is installed.
+void reportToFrontEnd(int8_t kind, int32_t depth, int32_t score, int32_t seconds, uint64_t count,
+                      int8_t ponderLine);
+// Full-analysis output of the line searched down to ply, with its value.
 void reportLine(int32_t value);

@@ -1,17 +1,37 @@
 // The search's polls: the clock every 256 nodes, waiting input at every move, ponder hits.
 #include "search/search.h"
 
-#include "control/console.h"
-#include "control/control.h"
-#include "control/movetext.h"
-#include "control/timecontrol.h"
 #include "search/search_internal.h"
 
-#include <cstdio>
+frontEndHooks frontEnd = {nullptr, nullptr, nullptr};
 
-void reportLine(int32_t value) {
-    if (isConsoleMode())
-        moveline(nodes, value, ply);
+void reportToFrontEnd(int8_t kind, int32_t depth, int32_t score, int32_t seconds, uint64_t count,
+                      int8_t ponderLine) {
+    if (!frontEnd.report)
+        return;
+    searchReport r;
+    r.kind = kind;
+    r.ponderLine = ponderLine;
+    r.depth = depth;
+    r.score = score;
+    r.seconds = seconds;
+    r.nodes = count;
+    frontEnd.report(r);
+}
+
+void reportLine(int32_t value) { reportToFrontEnd(REPORT_LINE_SEARCHED, ply, value, 0, nodes, 0); }
+
+// Checked every 256 nodes. A ponder search has no clock of its own except under a fixed
+// time per move. The comparison is signed: a budget already overdrawn (a stop time in the
+// past, even before the clock's origin) must stop the search, not wrap into the far future.
+void outOfTime() {
+    const int32_t t = now();
+    if (!(searchFlags & SF_PONDERING)) {
+        if (t >= normalTime.stopTime)
+            stopSearch = 11;
+    } else if ((timeFlags & TF_FIXED_TIME) && t >= ponderTime.stopTime) {
+        stopSearch = 11;
+    }
 }
 
 // Every 256 nodes the clock is read. A ponder search that runs out of its fixed time keeps
@@ -63,23 +83,21 @@ static bool ponderHitContinues(int16_t &alpha, int32_t &value) {
         value = alpha;
         decided = true;
     } else {
-        if (isConsoleMode()) {
-            print_board(1);
-            std::printf("\n");
-        }
+        reportToFrontEnd(REPORT_PONDER_HIT, searchDepth, 0, 0, nodes, 0);
         searchFlags &= (uint8_t)(SF_SEARCH_START | SF_NULL_SEARCH | SF_NEED_QUIESCE | SF_PONDER_ON);
         if (timeFlags & TF_PONDER_DEEP)
             searchFlags |= SF_PONDER_MOVE;
         stopSearch = 0;
     }
-    pvline(searchDepth - 1, best_score[searchDepth - 1], 0, nodes, 1);
+    reportToFrontEnd(REPORT_THINKING, searchDepth - 1, best_score[searchDepth - 1], 0, nodes, 1);
     return decided;
 }
 
 bool pollInput(int16_t &alpha, int32_t &value) {
     if (stopSearch != 0)
         return false;
-    searchInputPoll();
+    if (frontEnd.readInput)
+        frontEnd.readInput();
     if (stopSearch <= 0)
         return false;
     if (!(searchFlags & SF_PONDERING)) {
@@ -100,7 +118,6 @@ bool pollInput(int16_t &alpha, int32_t &value) {
     }
     searchFlags &= (uint8_t) ~(SF_PONDERING | SF_PONDER_MOVE | SF_PONDER_WHITE);
     value = interruptedValue(alpha);
-    if (isConsoleMode())
-        std::printf("\n");
+    reportToFrontEnd(REPORT_PONDER_ENDED, searchDepth, 0, 0, nodes, 0);
     return true;
 }

@@ -1,9 +1,11 @@
 // Transposition tables: probing, recording and the hash move for the move generator.
 #include "search/tt.h"
 
-#include "control/control.h"
+#include "board/engine_state.h"
+#include "movegen/movegen.h"
 
 #include <algorithm>
+#include <cstring>
 
 // Field layout of an entry.
 constexpr uint16_t RDF_FROM_MASK = 0x003F; // bits 0..5: from square of the best move
@@ -18,7 +20,10 @@ constexpr int16_t MATE_BOUND = 9959;       // beyond this a score is a mate scor
 
 tag_hash store[STORE_SIZE], collstore[COLLSTORE_SIZE], nullstore[NULLSTORE_SIZE],
     nullcoll[NULLCOLL_SIZE];
-const tag_hash temp_store = {0, HASH_NO_ENTRY, 0, 0, 0, 0, 0};
+const tag_hash temp_store = {}; // lock 0 marks a slot empty
+// The tables are zero, that is empty, at load; until something is recorded there is nothing
+// to clear, so a start or a game that never searches never touches their memory.
+static bool tablesWritten = false;
 int8_t scoreType;
 int8_t distanceToMate;
 
@@ -119,6 +124,7 @@ static uint8_t packThreatHang() {
 static void writeEntry(tag_hash &e, int16_t scored, uint8_t bestType, int bestFrom, uint8_t bestTo,
                        int hashFlag, int LEscore, int hashDepth, uint8_t stackBits,
                        bool mainSearch) {
+    tablesWritten = true;
     e.lock = hashlock[ply];
     e.scored = scored;
     e.remainingDepthFrom = packDepthFrom(hashDepth, bestFrom);
@@ -164,10 +170,13 @@ static void markTreeRepeat() {
 // Public routines
 // ---------------------------------------------------------------------------
 void clearHashTables() {
-    std::fill(store, store + STORE_SIZE, temp_store);
-    std::fill(collstore, collstore + COLLSTORE_SIZE, temp_store);
-    std::fill(nullstore, nullstore + NULLSTORE_SIZE, temp_store);
-    std::fill(nullcoll, nullcoll + NULLCOLL_SIZE, temp_store);
+    if (!tablesWritten)
+        return;
+    std::memset(store, 0, sizeof store);
+    std::memset(collstore, 0, sizeof collstore);
+    std::memset(nullstore, 0, sizeof nullstore);
+    std::memset(nullcoll, 0, sizeof nullcoll);
+    tablesWritten = false;
 }
 
 // A knight promotion stores 0 in the promotion bits, so it reads back as no promotion and
@@ -336,4 +345,10 @@ void recordHashExactQS(int16_t exValue, int8_t hashFlag, int8_t LEscore, int8_t 
     if (!isEmpty(*e) && isThisPosition(*e) && !exactMayOverwrite(*e, hashDepth))
         return;
     writeEntry(*e, exValue, 0, 0, 0, hashFlag, LEscore, hashDepth, stackBits, false);
+}
+
+void generateSearchMoves(int8_t gen, int8_t inQS) {
+    hashMoveHint &h = orderingHashMove;
+    h.found = lookupHashMove(h.from, h.to, h.promote);
+    movgen(gen, inQS);
 }

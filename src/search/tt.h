@@ -13,11 +13,15 @@ extern const tag_hash temp_store; // the empty entry
 extern int8_t scoreType;          // 0 exact static score, 1 estimated, 2 nothing found
 extern int8_t distanceToMate;
 
-// Fills all four tables with the empty entry.
+// Empties all four tables (nothing to do while nothing has been recorded since the last clear).
 void clearHashTables();
 // Best move stored for the position at ply (primary table, then collision table; the null
 // tables while SF_NULL_SEARCH). Returns false when none; promote is 0 or 2..5.
 bool lookupHashMove(int8_t &from, int8_t &to, int8_t &promote);
+
+// movgen for the position at ply with the table's best move handed to the generator, which
+// orders it first.
+void generateSearchMoves(int8_t gen, int8_t inQS);
 
 int16_t probeHashAB(int16_t alpha, int16_t beta, int8_t abDepth, int8_t hashDepth);
 int16_t probeHashQS(int16_t alpha, int16_t beta);

@@ -24,6 +24,7 @@ const int QR = 0x012, QRR = 0x032, QB = 0x042;
 
 TEST(ExchangePlain, WorkedExamples) {
     ensureSetup();
+    buildExchangeTables();
     EXPECT_EQ(seeTable[TP][S_PAWN][S_PAWN], 0);            // pawn for pawn
     EXPECT_EQ(seeTable[TM][S_PAWN][S_PAWN], 21);           // a minor for a pawn
     EXPECT_EQ(seeTable[TR][S_PAWN][S_MINOR], 20);          // the exchange
@@ -38,6 +39,7 @@ TEST(ExchangePlain, WorkedExamples) {
 
 TEST(ExchangePlain, MoreSequences) {
     ensureSetup();
+    buildExchangeTables();
     // Undefended targets are won whole by any attacker, the king included.
     EXPECT_EQ(seeTable[TR][NONE][S_QUEEN], 51);
     EXPECT_EQ(seeTable[TQ][NONE][S_KING], 90);
@@ -57,6 +59,7 @@ TEST(ExchangePlain, MoreSequences) {
 
 TEST(ExchangeVariants, XrayPiecesBehindTheQueenChangeTheOrder) {
     ensureSetup();
+    buildExchangeTables();
     // With the rook behind the queen the queen must capture first: QxP RxQ RxR loses, where
     // the plain order (rook first) wins the pawn.
     EXPECT_EQ(seeTableAr[TP][S_ROOK][S_QUEEN + S_ROOK], 0);
@@ -76,6 +79,7 @@ TEST(ExchangeVariants, XrayPiecesBehindTheQueenChangeTheOrder) {
 
 TEST(ExchangeVariants, ConditionsAndBoundsHoldEverywhere) {
     ensureSetup();
+    buildExchangeTables();
     const variantInfo variants[16] = {
         {&seeTableAr, QR, 0, "Ar"},         {&seeTableArr, QRR, 0, "Arr"},
         {&seeTableAb, QB, 0, "Ab"},         {&seeTableArDr, QR, QR, "ArDr"},

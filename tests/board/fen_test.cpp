@@ -21,7 +21,7 @@ std::string refusalOf(const char *fen, int *result) {
     ensureSetup();
     EXPECT_TRUE(FENcheck(fen)) << fen;
     testing::internal::CaptureStdout();
-    *result = FENpos(fen);
+    *result = setUpFEN(fen);
     return testing::internal::GetCapturedStdout();
 }
 

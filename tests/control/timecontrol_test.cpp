@@ -1,5 +1,6 @@
 // Time control: "level" fields, the per-move budget from the GUI's clock, the stop check.
 #include "control/timecontrol.h"
+#include "search/search.h"
 
 #include "control/control.h"
 #include "support.h"

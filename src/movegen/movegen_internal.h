@@ -1,4 +1,4 @@
-// Shared pieces of the move generator's two source files (movgen.cpp, movgen_pawns.cpp).
+// Shared pieces of the move generator's two source files (movegen.cpp, movegen_pawns.cpp).
 #pragma once
 
 #include "board/board.h"
@@ -36,8 +36,8 @@ discovery discoveryOf(const genContext &g, int8_t f);
 uint64_t legalTargets(const genContext &g, int8_t f, uint64_t targets);
 // Exchange value of moving the piece of `kind` (pawn code, KNIGHT..QUEEN) in list slot `slot`
 // from f to t, capturing `captured`; D receives the defender set on t after the move.
-int exchangeValue(const genContext &g, int kind, int slot, int8_t f, int8_t t, int captured,
-                  bool pawnPush, int &D);
+int moveExchangeValue(const genContext &g, int kind, int slot, int8_t f, int8_t t, int captured,
+                      bool pawnPush, int &D);
 // Order score of a quiet move of `kind` (pawn code or KNIGHT..QUEEN) to t; may add MT_ESCAPE.
 uint8_t quietScore(const genContext &g, int kind, int8_t t, int v, int e, int D, bool disc,
                    bool doublePush, uint16_t &type);
@@ -56,6 +56,6 @@ uint64_t sliderAttackers(int8_t s, uint64_t occ, uint64_t rookLike, uint64_t bis
 // True when a piece of colour `by` attacks s over occ; pieces on `gone` are ignored (captured).
 bool isAttackedOn(int8_t s, int by, uint64_t occ, uint64_t gone);
 
-// Pawn moves with promotions, then the en passant captures (movgen_pawns.cpp).
+// Pawn moves with promotions, then the en passant captures (movegen_pawns.cpp).
 void generatePawnMoves(genContext &g);
 void generateEnPassant(genContext &g);

@@ -1,8 +1,7 @@
 // Pawn moves of the move generator: pushes, captures, promotions and en passant.
-#include "movegen/movgen_internal.h"
+#include "movegen/movegen_internal.h"
 
 #include "board/setup.h"
-#include "control/control.h"
 
 static const int8_t promotionPieces[4] = {KNIGHT, BISHOP, ROOK, QUEEN};
 
@@ -123,7 +122,7 @@ void generatePawnMoves(genContext &g) {
             const bool capture = captured != EMPTY;
             const bool disc = (offLine & mask[t]) != 0;
             int D;
-            const int v = exchangeValue(g, g.c, i, f, t, captured, !capture, D);
+            const int v = moveExchangeValue(g, g.c, i, f, t, captured, !capture, D);
             if (promoting) {
                 if (!generatePromotions(g, f, t, captured, v, D, disc, hidden))
                     return;

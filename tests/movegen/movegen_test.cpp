@@ -314,7 +314,7 @@ TEST_F(MovgenTest, HashMoveAndKillersTakeTheirKeysInTheStatedOrder) {
     matekiller[0].killerMove = (int16_t)(sqOf("b1") * 64 + sqOf("c3"));
     matekiller[0].killerPromote = 0;
     SEE();
-    movgen(0, 0);
+    generateSearchMoves(0, 0); // the search hands the table's move to the generator
     EXPECT_EQ(moveAt(0).from * 64 + moveAt(0).to, sqOf("e2") * 64 + sqOf("e4"));
     EXPECT_EQ(moveAt(0).orderscore, 255);
     EXPECT_TRUE(moveStack[0].stackFlags & ST_HASH_MOVE);
@@ -326,7 +326,7 @@ TEST_F(MovgenTest, HashMoveAndKillersTakeTheirKeysInTheStatedOrder) {
     // A killer that is also the hash move: the killer test comes later and its key stands.
     killer[0][0].killerMove = (int16_t)(sqOf("e2") * 64 + sqOf("e4"));
     SEE();
-    movgen(0, 0);
+    generateSearchMoves(0, 0); // the search hands the table's move to the generator
     EXPECT_EQ(mv("e2e4").orderscore, 126);
     EXPECT_TRUE(moveStack[0].stackFlags & ST_HASH_MOVE);
     clearHashTables();

@@ -2,11 +2,15 @@
 #include "movegen/movegen.h"
 
 #include "board/setup.h"
-#include "control/control.h"
-#include "eval/eval.h"
-#include "movegen/movgen_internal.h"
-#include "search/search.h"
-#include "search/tt.h"
+#include "movegen/movegen_internal.h"
+
+gallows killer[2][MAX_PLY];
+gallows matekiller[MAX_PLY];
+const gallows tempkiller = {0, -1, -10001};
+hashMoveHint orderingHashMove;
+
+// The attack kind piece_scan takes for a piece code (knight to queen).
+static const char SCAN_LETTER[] = "..NBRQ";
 
 // Ordering bases of the quiet-move table, by piece code (QUEEN..KNIGHT): a piece that has to
 // flee scores by how close it lands to a king, above all ordinary quiet moves.
@@ -104,8 +108,8 @@ static int precomputedValue(int kind, int slot, int8_t t) {
     }
 }
 
-int exchangeValue(const genContext &g, int kind, int slot, int8_t f, int8_t t, int captured,
-                  bool pawnPush, int &D) {
+int moveExchangeValue(const genContext &g, int kind, int slot, int8_t f, int8_t t, int captured,
+                      bool pawnPush, int &D) {
     const evaluator &own = *g.own, &opp = *g.opp;
     int cls, step, xray = 0; // xray: the opponent's sliders that join in behind the first
     switch (kind) {
@@ -240,8 +244,7 @@ static uint16_t disambiguation(const genContext &g, int kind, int8_t f, int8_t t
                                     : own.bishopCountWhite > 1 || own.bishopCountBlack > 1;
     if (!several)
         return 0;
-    static const char letters[] = "..NBRQ";
-    char attack = letters[kind];
+    char attack = SCAN_LETTER[kind];
     char filter = g.c == WHITE ? attack : (char)(attack - 'A' + 'a');
     uint64_t others = piece_scan(attack, filter, t) & ~mask[f];
     bool rivals = false, sameFile = false, sameRank = false;
@@ -281,7 +284,6 @@ static uint64_t checkTargets(const genContext &g, int kind) {
 
 // Moves of the queens, rooks, bishops or knights of the side to move, slot by slot.
 static void generatePieceMoves(genContext &g, int kind) {
-    static const char letters[] = "..NBRQ";
     int8_t *slots = slotsOf(tracker[ply], g.c, kind);
     const int count = slotCount(kind);
     const uint64_t chk = checkTargets(g, kind);
@@ -291,7 +293,7 @@ static void generatePieceMoves(genContext &g, int kind) {
             continue;
         ASSERT(f < 64);
         uint64_t targets =
-            (kind == KNIGHT ? knightattack[f] : piece_scan(letters[kind], '0', f)) & g.free;
+            (kind == KNIGHT ? knightattack[f] : piece_scan(SCAN_LETTER[kind], '0', f)) & g.free;
         targets = legalTargets(g, f, targets);
         if (g.gen == 1)
             targets &= chk | g.enemy;
@@ -308,7 +310,7 @@ static void generatePieceMoves(genContext &g, int kind) {
             const bool disc = (dc.offLine & mask[t]) != 0;
             const int8_t checkSq = disc ? dc.hidden : ((chk & mask[t]) ? t : NO_SQUARE);
             int D;
-            const int v = exchangeValue(g, kind, i, f, t, captured, false, D);
+            const int v = moveExchangeValue(g, kind, i, f, t, captured, false, D);
             if (g.gen == 1 && captured != EMPTY && v < 0 && checkSq < 0)
                 continue;
             uint16_t type = disambiguation(g, kind, f, t);
@@ -387,10 +389,9 @@ static void generateCastling(genContext &g, bool kingSide) {
 
 // Hash move, mate killer and killers of the ply get their fixed keys; a later match
 // overwrites an earlier one.
-static void markHashAndKillers(const genContext &g) {
-    int8_t hf = 0, ht = 0, hp = 0;
-    const bool found = lookupHashMove(hf, ht, hp);
-    const int hashKey = found ? hf * 64 + ht : -1;
+static void markHashAndKillers(const genContext &g, const hashMoveHint &h) {
+    const int hashKey = h.found ? h.from * 64 + h.to : -1;
+    const int8_t hp = h.found ? h.promote : 0;
     for (int i = 0; i < g.n; i++) {
         move_list &m = g.list[i];
         const int key = m.from * 64 + m.to;
@@ -422,6 +423,8 @@ static void sortMoves(move_list *list, int n) {
 void movgen(int8_t gen, int8_t inQS) {
     ASSERT(ply >= 0 && ply < MAX_PLY);
     ASSERT(gameState >= 0 && gameState <= 2);
+    const hashMoveHint hint = orderingHashMove;
+    orderingHashMove.found = false;
     genContext g;
     g.gen = gen;
     g.inQS = inQS;
@@ -466,7 +469,7 @@ void movgen(int8_t gen, int8_t inQS) {
     generated[ply] = (int16_t)g.n;
     mvstore[ply + 1] = (int16_t)g.n;
     if ((searchFlags & (SF_SEARCH_START | SF_PONDER_ON)) && g.n > 0) {
-        markHashAndKillers(g);
+        markHashAndKillers(g, hint);
         sortMoves(g.list, g.n);
     }
 }
