@@ -14,48 +14,39 @@ void fuzzInputBegin(const char *data, size_t size) {
     inputPos = 0;
 }
 
-static int nextByte() { return inputPos < inputSize ? (unsigned char)input[inputPos++] : -1; }
-static int peekByte() { return inputPos < inputSize ? (unsigned char)input[inputPos] : -1; }
+static bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-bool readInputLine(char *buf, size_t size) {
-    int c = nextByte();
-    if (c < 0) {
-        if (size > 0)
-            buf[0] = '\0';
-        return false;
-    }
+// Copies input[from, to) into buf as a C string of at most size - 1 characters, carriage
+// returns left out, as the real layer stores a line or a word.
+static void copyOut(size_t from, size_t to, char *buf, size_t size) {
     size_t n = 0;
-    while (c >= 0 && c != '\n') {
-        if (c != '\r' && n + 1 < size)
-            buf[n++] = (char)c;
-        c = nextByte();
-    }
+    for (size_t i = from; i < to; i++)
+        if (input[i] != '\r' && n + 1 < size)
+            buf[n++] = input[i];
     if (size > 0)
         buf[n] = '\0';
+}
+
+bool readInputLine(char *buf, size_t size) {
+    if (inputPos >= inputSize) {
+        copyOut(0, 0, buf, size);
+        return false;
+    }
+    const char *nl = (const char *)std::memchr(input + inputPos, '\n', inputSize - inputPos);
+    const size_t end = nl ? (size_t)(nl - input) : inputSize;
+    copyOut(inputPos, end, buf, size);
+    inputPos = nl ? end + 1 : end;
     return true;
 }
 
 bool readInputWord(char *buf, size_t size) {
-    int c = peekByte();
-    while (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
-        nextByte();
-        c = peekByte();
-    }
-    if (c < 0) {
-        if (size > 0)
-            buf[0] = '\0';
-        return false;
-    }
-    size_t n = 0;
-    while (c >= 0 && c != ' ' && c != '\t' && c != '\n' && c != '\r') {
-        nextByte();
-        if (n + 1 < size)
-            buf[n++] = (char)c;
-        c = peekByte();
-    }
-    if (size > 0)
-        buf[n] = '\0';
-    return true;
+    while (inputPos < inputSize && isBlank(input[inputPos]))
+        inputPos++;
+    const size_t start = inputPos;
+    while (inputPos < inputSize && !isBlank(input[inputPos]))
+        inputPos++;
+    copyOut(start, inputPos, buf, size);
+    return inputPos > start;
 }
 
 // All input is there at once, as on a pipe whose writer has finished: something is waiting
