@@ -8,10 +8,16 @@ FUZZ_TARGETS := position movetext protocol
 FUZZ_SECONDS ?= 60
 FUZZ_SMOKE_SECONDS ?= 5
 
-.PHONY: play release test asan bench clean fuzz-build fuzz fuzz-smoke
+.PHONY: play book release test asan bench clean fuzz-build fuzz fuzz-smoke
 
-play: release
+# The engine runs from the repository root, where `book` leaves the opening book it reads.
+play: book
 	./$(RELEASE)/morvaquint
+
+# The opening book is built from the readable lines of book/openings.txt by the engine itself
+# (its own move reader and position keys); the .bok file is a build product.
+book: release
+	./$(RELEASE)/morvaquint makebook book/openings.txt Morvabook.bok
 
 release:
 	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -57,4 +63,4 @@ bench: release
 	./$(RELEASE)/morvaquint bench
 
 clean:
-	rm -rf build
+	rm -rf build Morvabook.bok

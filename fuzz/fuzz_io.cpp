@@ -7,11 +7,13 @@
 
 static const char *input = nullptr;
 static size_t inputSize = 0, inputPos = 0;
+static bool endReported = false; // a read has returned the end of input
 
 void fuzzInputBegin(const char *data, size_t size) {
     input = data;
     inputSize = size;
     inputPos = 0;
+    endReported = false;
 }
 
 static bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
@@ -27,15 +29,34 @@ static void copyOut(size_t from, size_t to, char *buf, size_t size) {
         buf[n] = '\0';
 }
 
+// A complete line at the read position, or -1.
+static long lineEnd() {
+    const char *nl = (const char *)std::memchr(input + inputPos, '\n', inputSize - inputPos);
+    return nl ? (long)(nl - input) : -1;
+}
+
 bool readInputLine(char *buf, size_t size) {
     if (inputPos >= inputSize) {
         copyOut(0, 0, buf, size);
+        endReported = true;
         return false;
     }
-    const char *nl = (const char *)std::memchr(input + inputPos, '\n', inputSize - inputPos);
-    const size_t end = nl ? (size_t)(nl - input) : inputSize;
+    const long nl = lineEnd();
+    const size_t end = nl >= 0 ? (size_t)nl : inputSize;
     copyOut(inputPos, end, buf, size);
-    inputPos = nl ? end + 1 : end;
+    inputPos = nl >= 0 ? end + 1 : end;
+    return true;
+}
+
+bool lineBuffered() { return inputPos < inputSize && lineEnd() >= 0; }
+
+void waitForInput() {} // everything has arrived
+
+bool peekInputLine(char *buf, size_t size) {
+    const long end = inputPos < inputSize ? lineEnd() : -1;
+    if (end < 0 || size == 0)
+        return false;
+    copyOut(inputPos, (size_t)end, buf, size);
     return true;
 }
 
@@ -46,11 +67,12 @@ bool readInputWord(char *buf, size_t size) {
     while (inputPos < inputSize && !isBlank(input[inputPos]))
         inputPos++;
     copyOut(start, inputPos, buf, size);
-    return inputPos > start;
+    endReported = inputPos == start;
+    return !endReported;
 }
 
 // All input is there at once, as on a pipe whose writer has finished: something is waiting
-// until the end, and the end itself counts as waiting (a read then reports it).
-bool inputWaiting() { return true; }
+// until a read has reported the end (the end itself is news that a read must deliver).
+bool inputWaiting() { return inputPos < inputSize || !endReported; }
 
 bool inputEnded() { return inputPos >= inputSize; }

@@ -7,3 +7,8 @@
 void ensureSetup();
 // Sets up a FEN position at ply 0 through FENcheck and FENpos; false if refused.
 bool setupFEN(const char *fen);
+// Sets the flags a command-line tool sets before a fixed-depth search of the position at ply
+// 0: no book, no clock, no input polling, no thinking output.
+void prepareSearch(int depth);
+// Sets the FEN up and searches it to a fixed depth; false if the FEN was refused.
+bool searchFEN(const char *fen, int depth);

@@ -183,16 +183,46 @@ static void placePiece(int p, int colour, int piece, int s) {
         kingSlot(t, colour) = (int8_t)s;
         return;
     }
+    if (kindOf(piece) == 0)
+        return; // pawns get their slots once all are on the board (assignPawnSlots)
     int8_t *slots = slotsOf(t, colour, piece);
-    int slot = -1;
-    // A pawn prefers the slot of its file, as the pawns of the initial position have them.
-    if (kindOf(piece) == 0 && slots[s & 7] == SLOT_UNUSED)
-        slot = s & 7;
-    for (int i = 0; slot < 0 && i < slotCount(piece); i++)
-        if (slots[i] == SLOT_UNUSED)
-            slot = i;
-    if (slot >= 0)
-        slots[slot] = (int8_t)s;
+    for (int i = 0; i < slotCount(piece); i++)
+        if (slots[i] == SLOT_UNUSED) {
+            slots[i] = (int8_t)s;
+            return;
+        }
+}
+
+// A pawn's slot stands for the file it started on, which a FEN does not tell. Each side's
+// pawns are taken from its own first rank forward, so that a position and its colour mirror
+// get the same slots: first every pawn takes the slot of its file while that is free, then the
+// others take the free slots in order. (Taken in board order instead, one side's advanced
+// pawns would come first and push the pawns behind them out of their files' slots.)
+static void assignPawnSlots(int p) {
+    for (int c = WHITE; c <= BLACK; c++) {
+        int8_t *slots = pawnSlots(tracker[p], c);
+        const uint64_t pawns = pawnsOf(boards[p], c);
+        int8_t order[PAWN_SLOTS];
+        bool placed[PAWN_SLOTS] = {};
+        int n = 0;
+        for (int i = 0; i < 8; i++) {
+            const int row = c == WHITE ? 7 - i : i;
+            for (int f = 0; f < 8; f++)
+                if ((pawns & mask[row * 8 + f]) && n < PAWN_SLOTS)
+                    order[n++] = (int8_t)(row * 8 + f);
+        }
+        for (int i = 0; i < n; i++)
+            if (slots[order[i] & 7] == SLOT_UNUSED) {
+                slots[order[i] & 7] = order[i];
+                placed[i] = true;
+            }
+        for (int i = 0; i < n; i++)
+            for (int k = 0; k < PAWN_SLOTS && !placed[i]; k++)
+                if (slots[k] == SLOT_UNUSED) {
+                    slots[k] = order[i];
+                    placed[i] = true;
+                }
+    }
 }
 
 // Empty piece lists (pass-pawn slots -1) and zeroed counters.
@@ -389,6 +419,7 @@ int FENpos(const char *s) {
 
     // 1. Clear the state of this ply.
     clearLists(tracker[p]);
+    clearLastMoveFacts();
     LEwh[p] = LEbl[p] = 0;
     moveStack[p] = tempMoveStack;
     moveStack[p].materialCount = 0;
@@ -419,6 +450,7 @@ int FENpos(const char *s) {
             bishopsOn[colour][squareColour[sq]]++;
         sq++;
     }
+    assignPawnSlots(p);
 
     // 3. Refusals of impossible or unplayable material.
     if (!checkKings(counts))

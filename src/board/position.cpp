@@ -75,6 +75,12 @@ positionKeys keysOf(int p, bool whiteToMove) {
     return k;
 }
 
+void clearLastMoveFacts() {
+    pieceStatus.promotionImminent = 0;
+    pieceStatus.whiteHasCastled = 0;
+    pieceStatus.blackHasCastled = 0;
+}
+
 // Puts a new game in the initial position at ply 0: resets the game's flags, the per-ply
 // stacks, the keys and the game record. Needs setup. What the search remembers of earlier
 // positions is its own to forget (clearSearchMemory).
@@ -87,6 +93,7 @@ void startpos() {
 
     mvstore[0] = 0;
     gameState = 0;
+    clearLastMoveFacts();
 
     for (int p = 0; p < MAX_PLY; p++) {
         clearSlots(tracker[p]);

@@ -12,6 +12,9 @@ extern const move_list temp_schdata; // the empty move record
 // Puts the engine into a new game in the initial position at ply 0: clears the hash tables,
 // resets the game flags, the per-ply stacks, the keys and the game record.
 void startpos();
+// Forgets the evaluation facts that describe the last move made (a promotion about to
+// happen, a side that has just castled): a position set up from scratch has no last move.
+void clearLastMoveFacts();
 // Recomputes the four keys of the position at ply from the mailbox, side and en passant.
 void Zobrist();
 

@@ -5,6 +5,7 @@
 #include "board/position.h"
 #include "control/bench.h"
 #include "control/control.h"
+#include "control/makebook.h"
 #include "control/movetext.h"
 #include "control/perft.h"
 #include "control/timecontrol.h"
@@ -146,6 +147,8 @@ int runCommandLine(int argc, char **argv) {
         }
         return runBench(depth);
     }
+    if (!std::strcmp(entry, "makebook"))
+        return makeBookEntry(argc, argv);
     if (!std::strcmp(entry, "speed"))
         return runSpeed();
     return -1;

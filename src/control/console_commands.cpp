@@ -2,12 +2,16 @@
 #include "control/console.h"
 
 #include "board/fen.h"
+#include "board/makemove.h"
 #include "board/position.h"
 #include "book/book.h"
 #include "control/control.h"
+#include "control/game.h"
 #include "control/io.h"
 #include "control/perft.h"
 #include "control/timecontrol.h"
+#include "control/xboard.h"
+#include "movegen/movegen.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -34,13 +38,6 @@ static const char *const HELP_TEXT = "new    - new game\n"
                                      "nobook - opening book off\n"
                                      "go     - start playing chess\n";
 
-// End of console input ends the process cleanly: there is nobody left to answer.
-[[noreturn]] static void quitEngine() {
-    close_book();
-    std::fflush(stdout);
-    std::exit(0);
-}
-
 // The state of a new game with the settings kept ("new", and a refused FEN).
 static void newGame() {
     newGamePosition();
@@ -48,6 +45,7 @@ static void newGame() {
     gameFlags = (uint8_t)((gameFlags & 0x82) | 0x14);
     detectionFlags = (uint8_t)((detectionFlags & 0xC3) | DF_KEEP_READING);
     s_depth = 30;
+    normalTime.savedTime = 0;
     gameFlags |= GF_NO_GAME;
     settings(1);
 }
@@ -65,12 +63,13 @@ static int splitWords(char *line, char *words[], int max) {
 static void levelCommand(char *words[], int n) {
     timeFlags = 0;
     int32_t budget = -1;
-    if (n >= 4 && std::strlen(words[1]) <= 3 && std::strlen(words[2]) <= 9 &&
-        std::strlen(words[3]) <= 3)
+    if (n >= 4 && std::strlen(words[1]) <= LEVEL_MOVES_MAX &&
+        std::strlen(words[2]) <= LEVEL_BASE_MAX && std::strlen(words[3]) <= LEVEL_INCREMENT_MAX)
         budget = chk_time(words[1], words[2], words[3]);
     if (budget == -1) {
         std::printf("Error (unknown command): level\n");
         normalTime.searchTime = NO_TIME_LIMIT;
+        normalTime.savedTime = 0;
     } else {
         normalTime.searchTime = budget;
     }
@@ -90,6 +89,7 @@ static long numberArgument(char *words[], int n) {
 static void depthCommand(char *words[], int n) {
     long v = numberArgument(words, n);
     normalTime.searchTime = NO_TIME_LIMIT;
+    normalTime.savedTime = 0;
     if (v <= 0) {
         s_depth = 30;
         std::printf("Invalid command. Try again.\n");
@@ -105,17 +105,43 @@ static void timeCommand(char *words[], int n) {
     s_depth = 30;
     if (v <= 0) {
         normalTime.searchTime = NO_TIME_LIMIT;
+        normalTime.savedTime = 0;
         std::printf("Invalid command. Try again.\n");
         return;
     }
     if (v > NO_TIME_LIMIT / 1000)
         v = NO_TIME_LIMIT / 1000; // longer than the clock can express: no practical limit
-    normalTime.searchTime = (int32_t)(v * 1000);
-    timeFlags = (uint8_t)((timeFlags & 0xF0) | TF_FIXED_TIME);
+    setFixedTime((int32_t)(v * 1000));
     settings(0);
 }
 
-// The FEN dialog: a refused position restores a new game.
+// The engine starts playing the position the FEN dialog set up.
+static void activateFromFen() {
+    gameFlags |= GF_ENGINE_ACTIVE | GF_IN_BOOK;
+    detectionFlags &= (uint8_t) ~(DF_FORCE | DF_KEEP_READING); // the active handler reads on
+}
+
+// With the engine to move, the user confirms with "go"; "quit" abandons the position.
+static void confirmFenStart() {
+    std::printf("\nType'go' to start or 'quit' to exit\n:- ");
+    char word[256];
+    for (;;) {
+        if (!readInputWord(word, sizeof word))
+            quitEngine();
+        if (!std::strcmp(word, "go")) {
+            activateFromFen();
+            return;
+        }
+        if (!std::strcmp(word, "quit")) {
+            std::printf("Invalid command\n:- ");
+            newGame();
+            return;
+        }
+    }
+}
+
+// The FEN dialog: a refused position restores a new game. With the user to move the engine
+// plays at once and waits for the user's move.
 static void fenDialog() {
     char line[256];
     std::printf("Enter FEN position.\n:- ");
@@ -130,8 +156,47 @@ static void fenDialog() {
         return;
     }
     gameFlags &= (uint8_t)~GF_NO_GAME;
-    gameFlags |= GF_IN_BOOK;
     print_board(0);
+    const bool engineWhite = (gameFlags & GF_ENGINE_WHITE) != 0;
+    if (engineWhite != whiteToMove())
+        activateFromFen();
+    else
+        confirmFenStart();
+}
+
+void consoleGo() {
+    const bool wasForced = (detectionFlags & DF_FORCE) != 0;
+    gameFlags |= GF_ENGINE_ACTIVE;
+    if (detectionFlags & DF_FULL_ANALYSIS) {
+        playSideToMove();
+        detectionFlags &= 0x13;
+    } else {
+        detectionFlags &= 0x03;
+    }
+    if (!wasForced)
+        std::printf(whiteToMove() ? "White to move> " : "Black to move> ");
+    generateRootMoves();
+}
+
+// In force mode a word that is no command is a move, played for the side to move.
+static int16_t forcedMove(const char *word) {
+    const int16_t i = enterTypedMove(word);
+    if (i < 0) {
+        std::printf("Invalid command. Try again.\n");
+        return 1;
+    }
+    playRootMove(i);
+    print_board(0);
+    detectionFlags &= (uint8_t)~DF_KEEP_READING;
+    return i;
+}
+
+// "white" / "black": the user's colour. The side to move stays that of the position on the
+// board: the flag follows the position, never the other way round.
+static void chooseColour(bool engineWhite) {
+    gameFlags = (uint8_t)((gameFlags & (0x02 | GF_WHITE_TO_MOVE)) | GF_IN_BOOK |
+                          (engineWhite ? GF_ENGINE_WHITE : 0));
+    detectionFlags &= 0xC3;
 }
 
 int16_t userInputGame() {
@@ -170,6 +235,10 @@ int16_t userInputGame() {
         std::printf("%s", HELP_TEXT);
         return 1;
     }
+    if (!std::strcmp(w, "xboard")) {
+        switchToXboard(); // a GUI whose "xboard" came after the start-up poll
+        return 1;
+    }
     if (blocked) {
         std::printf("Type 'new' to start a new game :- ");
         return 1;
@@ -204,13 +273,17 @@ int16_t userInputGame() {
         timeCommand(words, n);
         return 1;
     } else if (!std::strcmp(w, "white")) {
-        gameFlags = (uint8_t)((gameFlags & 0x02) | 0x14);
-        detectionFlags &= 0xC3;
+        chooseColour(false);
     } else if (!std::strcmp(w, "black")) {
-        gameFlags = (uint8_t)((gameFlags & 0x02) | 0x1C);
-        detectionFlags &= 0xC3;
+        chooseColour(true);
     } else if (!std::strcmp(w, "debug")) {
         detectionFlags |= DF_FULL_ANALYSIS;
+    } else if (!std::strcmp(w, "go")) {
+        detectionFlags &= (uint8_t)~DF_KEEP_READING;
+        consoleGo();
+        return 1;
+    } else if (detectionFlags & DF_FORCE) {
+        return forcedMove(w);
     } else {
         std::printf("Invalid command. Try again.\n");
         return 1;

@@ -16,6 +16,9 @@ int checkInput();
 // (command-line tools and tests).
 void searchInputPoll();
 extern bool searchPollEnabled;
+// True while an input handler runs from inside the search (the engine thinks or ponders);
+// false while the main loop waits for input with no search running.
+bool isSearchPolling();
 // The start position of a new game (startpos), with the search's memory cleared.
 void newGamePosition();
 // Sets up a FEN that FENcheck has passed (FENpos), refusing with a message a position where

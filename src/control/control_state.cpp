@@ -1,7 +1,10 @@
-// Engine control state shared by the front ends, the main loop and the search.
+// Engine control state shared by the front ends, the main loop and the search, and the
+// search's one entry into the front ends.
 #include "control/control.h"
 
+#include "control/console.h"
 #include "control/io.h"
+#include "control/xboard.h"
 
 int32_t saveChoice;
 char inputBuffer[256];
@@ -9,11 +12,30 @@ move_list ponderStack[MAX_MOVES];
 int16_t ponderStore;
 bool searchPollEnabled = false;
 
+// The search polls at every move it makes; asking the system whether bytes are waiting costs
+// a call each time, so only every POLL_INTERVAL-th poll asks (a few hundred microseconds at
+// most). A line already buffered is handled at once.
+static constexpr uint32_t POLL_INTERVAL = 64;
+static uint32_t pollCalls;
+static bool polling;
+
 int checkInput() { return inputWaiting() ? 1 : 0; }
+
+bool isSearchPolling() { return polling; }
 
 // The interactive front ends switch polling on once they hand control to the engine; the
 // command-line tools leave it off so that a search never consumes their standard input.
 void searchInputPoll() {
     if (!searchPollEnabled)
         return;
+    if (!lineBuffered() && !inputEnded() && ++pollCalls % POLL_INTERVAL != 0)
+        return;
+    if (!inputEnded() && !inputWaiting())
+        return;
+    polling = true;
+    if (detectionFlags & DF_XBOARD_INPUT)
+        pollInputSearch();
+    else
+        userInputSearch();
+    polling = false;
 }

@@ -38,6 +38,16 @@ static bool fillBuffer() {
     }
 }
 
+// Zero or infinite timeout poll of fd 0; true when it reports bytes (or the end) waiting.
+static bool pollInput(int timeout) {
+    struct pollfd p = {0, POLLIN, 0};
+    int r;
+    do
+        r = poll(&p, 1, timeout);
+    while (r < 0 && errno == EINTR);
+    return r > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
 static bool bufferHasNewline() { return memchr(inBuf + inStart, '\n', inEnd - inStart) != nullptr; }
 
 // Next byte, blocking; -1 at end of input.
@@ -103,9 +113,29 @@ bool inputWaiting() {
         return true;
     if (sawEof)
         return inStart != inEnd; // a last line without its newline
-    struct pollfd p = {0, POLLIN, 0};
-    int r = poll(&p, 1, 0);
-    return r > 0 && (p.revents & (POLLIN | POLLHUP)) != 0;
+    return pollInput(0);
 }
 
 bool inputEnded() { return sawEof && inStart == inEnd; }
+
+bool lineBuffered() { return bufferHasNewline(); }
+
+void waitForInput() {
+    if (bufferHasNewline() || sawEof)
+        return;
+    pollInput(-1);
+}
+
+bool peekInputLine(char *buf, size_t size) {
+    if (!bufferHasNewline() && !sawEof && pollInput(0))
+        fillBuffer(); // readable: this read returns at once
+    const char *nl = (const char *)memchr(inBuf + inStart, '\n', inEnd - inStart);
+    if (!nl || size == 0)
+        return false;
+    size_t n = 0;
+    for (const char *c = inBuf + inStart; c < nl && n + 1 < size; c++)
+        if (*c != '\r')
+            buf[n++] = *c;
+    buf[n] = '\0';
+    return true;
+}

@@ -10,5 +10,12 @@ bool readInputLine(char *buf, size_t size);
 bool inputWaiting();
 // True once end of input has been seen and no buffered text remains.
 bool inputEnded();
+// True when a complete line is already buffered (no system call).
+bool lineBuffered();
+// Blocks until bytes are waiting on fd 0 or input has ended: the engine has nothing else to do.
+void waitForInput();
+// Copies the first line into buf without consuming it when a complete line is available
+// without blocking (bytes already waiting are read into the buffer). False otherwise.
+bool peekInputLine(char *buf, size_t size);
 // Reads the next blank-delimited word (scanf "%s" style), blocking. False at end of input.
 bool readInputWord(char *buf, size_t size);

@@ -1,10 +1,13 @@
-// Program entry: start-up in its fixed order, then the console main loop.
+// Program entry: start-up in its fixed order, then the main loop.
 #include "board/position.h"
 #include "board/setup.h"
 #include "book/book.h"
 #include "control/cli.h"
 #include "control/console.h"
 #include "control/control.h"
+#include "control/game.h"
+#include "control/io.h"
+#include "control/xboard.h"
 
 #include <cstdio>
 #include <cstring>
@@ -34,6 +37,11 @@ int main(int argc, char **argv) {
     }
 
     std::memset(inputBuffer, 0, sizeof inputBuffer);
+    // A GUI that has already written "xboard" gets xboard mode before any banner; any other
+    // waiting line is left to the console.
+    char first[256];
+    if (peekInputLine(first, sizeof first) && !std::strncmp(first, "xboard", 6))
+        pollInputGame();
     if (openBook()) {
         gameFlags |= GF_BOOK_ON | GF_IN_BOOK;
     } else {
@@ -42,11 +50,5 @@ int main(int argc, char **argv) {
     }
     if (!(gameFlags & GF_XBOARD))
         printBanner();
-
-    for (;;) {
-        detectionFlags |= DF_KEEP_READING;
-        while (detectionFlags & DF_KEEP_READING)
-            userInputGame();
-        ply = 0;
-    }
+    runMainLoop();
 }

@@ -60,9 +60,11 @@ char *sanstring(move_list san) {
     return sanstr;
 }
 
-void legalmv() {
-    for (int i = 0; i < mvstore[ply + 1]; i++) {
-        const move_list &m = searchData[ply][i];
+void legalmv() { legalmvList(searchData[ply], mvstore[ply + 1]); }
+
+void legalmvList(const move_list *list, int count) {
+    for (int i = 0; i < count; i++) {
+        const move_list &m = list[i];
         if (m.type & MT_CASTLE_SHORT) {
             std::printf("O-O ");
         } else if (m.type & MT_CASTLE_LONG) {

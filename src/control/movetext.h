@@ -10,6 +10,8 @@ char *sanstring(move_list san);
 int16_t checkMove(const char *s, int8_t pond);
 // Prints the root moves on one line, each followed by a blank.
 void legalmv();
+// The same for the first `count` moves of a list (the ponder list keeps the user's moves).
+void legalmvList(const move_list *list, int count);
 // One thinking line: depth, score, time (s), nodes and the principal variation.
 void pvline(int32_t pvdepth, int32_t pvval, int32_t pvtime, uint64_t pvnodes, int8_t pondPV);
 // One full-analysis line: the line searched so far.

@@ -14,9 +14,15 @@ constexpr int8_t INCREMENTAL_COUNTDOWN = 61; // an incremental game is planned a
 // 60 moves are played the game goes on, and spending the whole clock on one move (or dividing
 // by a countdown that has run out) would lose on time.
 constexpr int8_t INCREMENTAL_MIN_SHARE = 20;
+// A move ends at least this long before the clock would run out: a tenth of the clock, and
+// never less than 50 ms. A budget is at least 5 ms, enough for a first iteration to start.
+constexpr int32_t SAFETY_DIVISOR = 10;
+constexpr int32_t MIN_SAFETY_MS = 50;
+constexpr int32_t MIN_BUDGET_MS = 5;
 
 int32_t timeleft, opptimeleft, increment;
 int8_t movesleft, movesPerTime;
+int32_t fixedMoveTime = NO_TIME_LIMIT;
 
 static bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -48,19 +54,35 @@ static int32_t parseMoves(const char *s) {
     return (s[0] - '0') * 10 + (s[1] - '0');
 }
 
-// Increment of an incremental control: one to three digits of seconds.
+// Increment of an incremental control in milliseconds: one to three digits of seconds,
+// optionally followed by "." and one to three digits of a fraction (GUIs send 0.1).
 static int32_t parseIncrement(const char *i) {
-    int value = 0, n = 0;
+    int32_t seconds = 0;
+    int n = 0;
     while (isDigit(i[n]) && n < 3) {
-        value = value * 10 + (i[n] - '0');
+        seconds = seconds * 10 + (i[n] - '0');
         n++;
     }
-    if (n == 0 || i[n] != '\0')
+    if (n == 0)
         return -1;
-    return value;
+    int32_t millis = 0;
+    if (i[n] == '.') {
+        int scale = 100, digits = 0;
+        for (n++; isDigit(i[n]) && digits < 3; n++, digits++, scale /= 10)
+            millis += (i[n] - '0') * scale;
+        if (digits == 0)
+            return -1;
+    }
+    if (i[n] != '\0')
+        return -1;
+    return seconds * 1000 + millis;
 }
 
-static void selectControl(uint8_t control) { timeFlags = (uint8_t)((timeFlags & 0xF0) | control); }
+// A new control starts afresh: time banked under the old one is not carried into it.
+static void selectControl(uint8_t control) {
+    timeFlags = (uint8_t)((timeFlags & 0xF0) | control);
+    normalTime.savedTime = 0;
+}
 
 // "level MOVES BASE INC". A conventional control (MOVES > 0) shares the base among the moves
 // of the period and allows no increment; an incremental one (MOVES = 0) plans for 60 moves.
@@ -84,7 +106,7 @@ int32_t chk_time(const char *s, const char *b, const char *i) {
         return -1;
     if (base == 0)
         base = 10; // a game of pure increment still gets a small float
-    increment = inc * 1000;
+    increment = inc;
     selectControl(TF_INCREMENTAL);
     opptimeleft = base * 1000;
     timeleft = base * 1000 / 60;
@@ -92,15 +114,46 @@ int32_t chk_time(const char *s, const char *b, const char *i) {
     return timeleft;
 }
 
+// What the clock can spend beyond a reserve kept against the end of the period: with less
+// than twice the reserve left, half of the clock, so the budget never turns negative.
+static int32_t spendable(int32_t clock, int32_t reserve) {
+    return clock - (clock / 2 < reserve ? clock / 2 : reserve);
+}
+
+// No move may spend the clock down to nothing: whatever the formulas and the banked time ask,
+// a move ends a safety margin before the flag would fall (the GUI's lag and a loaded
+// machine's scheduling are paid from it).
+static void capBudget(int32_t clock) {
+    int32_t safety = clock / SAFETY_DIVISOR;
+    if (safety < MIN_SAFETY_MS)
+        safety = MIN_SAFETY_MS;
+    int32_t limit = clock - safety;
+    if (limit < MIN_BUDGET_MS)
+        limit = MIN_BUDGET_MS;
+    if (normalTime.searchTime > limit)
+        normalTime.searchTime = limit;
+    if (normalTime.searchTime < MIN_BUDGET_MS)
+        normalTime.searchTime = MIN_BUDGET_MS;
+    if (normalTime.savedTime < 0)
+        normalTime.savedTime = 0;
+    if (normalTime.savedTime > limit - normalTime.searchTime)
+        normalTime.savedTime = limit - normalTime.searchTime;
+}
+
 // The GUI reports the engine's clock before each move; the budget shares what is left
 // (less a reserve) among the moves still to play before the next control.
 void timeReport(int32_t centiseconds) {
+    if (centiseconds < 0)
+        centiseconds = 0;
+    if (centiseconds > NO_TIME_LIMIT / 10)
+        centiseconds = NO_TIME_LIMIT / 10;
+    const int32_t clock = centiseconds * 10;
     const uint8_t control = timeFlags & 0x0F;
     if (control & TF_CONVENTIONAL) {
         movesleft = (int8_t)(movesleft - 1);
         if (movesleft == 1)
             normalTime.savedTime = 0; // the last move of a period must not spend banked time
-        timeleft = (centiseconds - CONVENTIONAL_RESERVE_CS) * 10;
+        timeleft = spendable(clock, CONVENTIONAL_RESERVE_CS * 10);
         if (movesleft <= 0)
             movesleft = movesPerTime;
         normalTime.searchTime = timeleft / (movesleft + 1);
@@ -109,10 +162,43 @@ void timeReport(int32_t centiseconds) {
             movesleft = (int8_t)(movesleft - 1);
         if (movesleft == 1 || movesleft == 2)
             normalTime.savedTime = 0;
-        timeleft = (centiseconds - INCREMENTAL_RESERVE_CS) * 10;
+        const int32_t reserve = INCREMENTAL_RESERVE_CS * 10;
         const int32_t share = movesleft < INCREMENTAL_MIN_SHARE ? INCREMENTAL_MIN_SHARE : movesleft;
-        normalTime.searchTime = timeleft / share + increment;
+        if (clock >= reserve) {
+            timeleft = clock - reserve;
+            normalTime.searchTime = timeleft / share + increment;
+        } else {
+            // Below the reserve a move spends only part of the increment, so that the clock
+            // refills towards the reserve instead of living from one increment to the next.
+            timeleft = 0;
+            normalTime.searchTime = (int32_t)((int64_t)increment * clock / reserve);
+        }
+    } else if (control & TF_FIXED_TIME) {
+        timeleft = clock;
+        normalTime.searchTime = fixedMoveTime;
     } else {
-        timeleft = centiseconds * 10;
+        timeleft = clock;
+        return;
     }
+    capBudget(clock);
+}
+
+void setFixedTime(int32_t milliseconds) {
+    fixedMoveTime = milliseconds;
+    normalTime.searchTime = milliseconds;
+    normalTime.savedTime = 0;
+    timeFlags = (uint8_t)((timeFlags & 0xF0) | TF_FIXED_TIME);
+}
+
+// Only a clock that runs over several moves carries time from one move to the next; with a
+// fixed time, a fixed depth or no limit there is nothing to carry (the "no limit" budget
+// would otherwise be banked whole).
+void bankUnusedTime() {
+    const tag_time &t = normalTime;
+    int32_t left = 0;
+    if (timeFlags & (TF_CONVENTIONAL | TF_INCREMENTAL)) {
+        const int64_t rest = (int64_t)t.stopTime - ((int64_t)t.startTime + t.elapsed);
+        left = rest < 0 ? 0 : (rest > NO_TIME_LIMIT ? NO_TIME_LIMIT : (int32_t)rest);
+    }
+    normalTime.savedTime = left;
 }

@@ -171,14 +171,18 @@ void scoreKing(int c) {
     pieceEval[c] += kingsq[gameState][rk];
 
     // 2. Escape squares: next to the king, not next to the enemy king, not barred by SEE.
+    // The king-move limits hold the own pieces and every square the opponent really attacks,
+    // so each escape square is a legal king move and counts as one. The opponent's attacker
+    // counts also carry x-ray attackers standing behind other pieces (a bishop behind an
+    // enemy bishop): they judge only whether the square is safe enough to be no trap.
     uint64_t escapes = kingattack[k] & ~kingattack[enemyKing] & ~seeOf(c).kingMoves;
     while (escapes) {
         const int to = lsb(escapes);
         escapes &= ~squareBit(to);
         if (sq.colsq[to] == c && sq.insq[to] != WPAWN && sq.insq[to] != BPAWN)
             ps.kingDefender++;
+        canMove[c] += 1;
         if (seeOf(other).boardScan[to] <= 0) {
-            canMove[c] += 1;
             if (sq.colsq[to] != c) {
                 ps.trappedPiece = 0;
                 if (sq.colsq[to] == other && sideToMove() == c)

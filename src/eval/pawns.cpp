@@ -333,13 +333,15 @@ static void scoreOnePawn(int c, int slot, int s) {
     }
     mobility[c] += pieceMobility[mobilityRow][clampMoves(moves)];
 
-    // 6. En passant: the capture is scored again on its own; the pin still binds it, but not
-    // the check filter (taking the double-stepped checker en passant answers the check).
+    // 6. En passant: the capture is scored again on its own, and only when it is legal. The
+    // pin and check sets above do not fit it: taking the double-stepped checker answers a
+    // check though the target square is no check square, while a capture that leaves another
+    // check standing, or opens a rank through both pawns, is no move at all.
     const int ep = moveStack[ply].enPassant;
     if (ep != NO_SQUARE && toMove) {
         ASSERT(ep >= 0 && ep < 64);
         moves = 0;
-        if ((pawnAttack[s] & squareBit(ep)) && (pin < 0 || (rays[king][pin] & squareBit(ep)))) {
+        if ((pawnAttack[s] & squareBit(ep)) && isLegalEnPassant((int8_t)s)) {
             const int enemyPawn = c == WHITE ? BPAWN : WPAWN;
             seeBoardPawn[slot][ep] = exchangeEstimate(c, pawnCode, s, ep, enemyPawn, false);
             canMove[c] += 1;

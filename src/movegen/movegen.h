@@ -34,6 +34,11 @@ struct hashMoveHint {
 };
 extern hashMoveHint orderingHashMove;
 
+// True when the side to move's pawn on f may take en passant at ply: its king is not attacked
+// once both pawns have left their squares. A check that the double step gave or uncovered,
+// and a rank pin through both pawns, forbid it; the pin and check sets cannot show either.
+bool isLegalEnPassant(int8_t f);
+
 // Ordering tables (movegen_tables.cpp).
 extern const int32_t caporder[7][6], hangcap_order[6][6], loseorder[6][6], prom_order[6][8];
 extern const int32_t wingPawnOrder[6], winCheckOrder[7];

@@ -142,6 +142,17 @@ void generatePawnMoves(genContext &g) {
     }
 }
 
+bool isLegalEnPassant(int8_t f) {
+    ASSERT(f >= 0 && f < 64);
+    const int8_t ep = moveStack[ply].enPassant;
+    ASSERT(ep >= 0 && ep < 64);
+    bboard &b = boards[ply];
+    const int c = whiteToMove() ? WHITE : BLACK;
+    const int8_t victim = (int8_t)(c == WHITE ? ep + 8 : ep - 8);
+    const uint64_t occAfter = (b.allpieces & ~mask[f] & ~mask[victim]) | mask[ep];
+    return !isAttackedOn((int8_t)kingSlot(tracker[ply], c), c ^ 1, occAfter, mask[victim]);
+}
+
 // En passant is decided on the board after the capture: both pawns leave their squares, so a
 // rank or diagonal through either of them may open onto the own king (illegal) or onto the
 // enemy king (check), which the pin and check sets of the position before cannot show.
@@ -165,9 +176,9 @@ void generateEnPassant(genContext &g) {
     while (takers) {
         const int8_t f = (int8_t)lsb(takers);
         takers &= ~mask[f];
-        const uint64_t occAfter = (g.occ & ~mask[f] & ~mask[victim]) | mask[ep];
-        if (isAttackedOn(g.K, g.o, occAfter, mask[victim]))
+        if (!isLegalEnPassant(f))
             continue;
+        const uint64_t occAfter = (g.occ & ~mask[f] & ~mask[victim]) | mask[ep];
         int8_t checkSq = NO_SQUARE;
         if (pawnChecks) {
             checkSq = ep;

@@ -90,38 +90,39 @@ static bool isDrawnChild() {
     return c.repetitions > 2 || c.fiftyMove > 99 || isDrawnMaterialCount(c.materialCount);
 }
 
-// Step 7. A usable table answer decides the move. Mate answers are re-based on the mate
-// distance stored with them, so that a mate is always scored from the current ply.
-static void probeChild(childWork &w, int16_t alpha, int16_t beta, int16_t mate) {
+// Step 7. A usable table answer decides the move. The table hands a mate back counted from
+// the current ply, wherever it was found.
+static void probeChild(childWork &w, int16_t alpha, int16_t beta) {
     const int16_t r = probeHashAB(alpha, beta, (int8_t)w.depth, ABdeep);
     w.needQuiesce = (searchFlags & SF_NEED_QUIESCE) != 0;
     w.scoreType = scoreType;
     if (r == HASH_NO_ENTRY || r == HASH_UNUSABLE || w.needQuiesce)
         return;
-    const int32_t raw = -r;
     w.e = r;
     w.decided = true;
-    bool nearer = false;
-    w.value = rebaseMateAnswer(raw, mate, nearer);
-    if (w.value != raw) {
-        moveStack[ply].exactScored = clampScore(-w.value);
-        w.record = nearer;
-    }
+    w.value = -r;
     if (w.onPV && w.depth == 0 && ply < PVdeep && (moveStack[ply].stackFlags & ST_HASH_MOVE)) {
         w.value = -PVmoveLine((int16_t)-beta, (int16_t)-alpha);
         w.record = false;
     }
 }
 
+static void evaluateChild(childWork &w, int16_t mate, int8_t kingSafetyDone);
+
 // Step 8. The child's static score: cached by the table, or estimated from the material
-// change of the move (the parent's static score plus what the move changed).
-static void estimateChild(childWork &w) {
+// change of the move (the parent's static score plus what the move changed). When the
+// parent's record holds a mate from the table instead of a static score, the child is
+// evaluated: a mate plus a captured piece is no score at all.
+static void estimateChild(childWork &w, int16_t mate) {
     move_tag &c = moveStack[ply];
     if (w.scoreType == 0) {
         w.e = c.exactScored;
     } else if (w.scoreType == 1) {
         w.e = c.exactScored;
         depthFlags[ply] |= DPF_ESTIMATE;
+    } else if (!isStaticScore(moveStack[ply - 1].exactScored)) {
+        SEE();
+        evaluateChild(w, mate, 0);
     } else {
         const bool moverWhite = !whiteToMove();
         const int32_t estimate = moveStack[ply - 1].exactScored - balanceAt(ply - 1, moverWhite) +
@@ -211,6 +212,8 @@ static void staticWork(childWork &w, int16_t mate) {
         return;
     w.high = clampScore(w.high - recapture[ply]);
     w.low = clampScore(w.low + recapture[ply]);
+    if (w.evaluated)
+        return; // in step 8, attack analysis included
     SEE();
     if (w.scoreType == 0) {
         kingSafetyOnly(true);
@@ -408,7 +411,8 @@ static void scoreFrontier(childWork &w, int16_t alpha, int16_t beta, int16_t mat
         return;
     }
     if (ply > schdth[depthIndex(searchDepth)]) {
-        w.value = -(w.e + hangValue[hanging]);
+        // What hangs is added to a static score, never to a mate the table handed over.
+        w.value = -(w.e + (isStaticScore(w.e) ? hangValue[hanging] : 0));
         return;
     }
     if (quiesce && windowInside(alpha, beta, MATE_BOUND + 1) && !inCheckAt(ply)) {
@@ -487,28 +491,29 @@ static int32_t examineMove(childWork &w, int16_t &alpha, int16_t beta, int16_t m
         return w.value;
     }
     if (!w.decided) {
-        probeChild(w, alpha, beta, mate); // Step 7.
+        probeChild(w, alpha, beta); // Step 7: the table's answer
         if (!w.decided && !w.onPV) {
-            estimateChild(w); // Step 8.
-            futility(w, alpha);
+            estimateChild(w, mate); // Step 8: estimate and futility
+            if (!w.decided)
+                futility(w, alpha);
         }
     }
-    staticWork(w, mate); // Step 9.
+    staticWork(w, mate); // Step 9: the child's static work
     if (!w.decided)
-        extendChild(w); // Step 10.
+        extendChild(w); // Step 10: extensions
     if (!w.decided)
-        plyLimit(w);                                     // Step 11.
-    nullMoveAndReductions(w, alpha, beta, mate, xDepth); // Step 12.
+        plyLimit(w);                                     // Step 11: the ply limit
+    nullMoveAndReductions(w, alpha, beta, mate, xDepth); // Step 12: null move, reductions
     if (stopSearch > 0) {
         w.value = alpha;
         return w.value;
     }
     int32_t inputValue = 0;
-    if (pollInput(alpha, inputValue)) { // Step 13.
+    if (pollInput(alpha, inputValue)) { // Step 13: input
         w.value = inputValue;
         return w.value;
     }
-    frontierMateDistance(w, alpha, mate); // Step 14.
+    frontierMateDistance(w, alpha, mate); // Step 14: mate distance at the frontier
     // Step 15. Score the child.
     if (w.decided) {
         if (w.record && stopSearch == 0) {
@@ -522,7 +527,7 @@ static int32_t examineMove(childWork &w, int16_t &alpha, int16_t beta, int16_t m
     else
         w.value = -AlphaBeta((int8_t)w.depth, (int16_t)-beta, (int16_t)-alpha, mate,
                              (int16_t)-w.low, (int16_t)-w.high, xDepth);
-    researchReduced(w, alpha, beta, mate, xDepth); // Step 16.
+    researchReduced(w, alpha, beta, mate, xDepth); // Step 16: re-search of a reduced move
     return w.value;
 }
 

@@ -39,13 +39,6 @@ static void recordTerminal(int16_t value, int8_t bound) {
         recordHashExactQS(value, bound, 0, QSdeep);
 }
 
-// A side in check without any legal move is mated. Used where only checking evasions were
-// generated, so that "no checking evasion" is not mistaken for mate.
-static bool hasNoLegalMove() {
-    generateSearchMoves(0, 1);
-    return generated[ply] == 0;
-}
-
 // Step 4. Generates the moves of the node. Returns true with *result set when the node ends
 // here for want of moves.
 static bool generateMoves(int8_t QSdepth, int8_t &checksDepth, int16_t mate, int &evasionBonus,
@@ -53,18 +46,17 @@ static bool generateMoves(int8_t QSdepth, int8_t &checksDepth, int16_t mate, int
     const bool inCheck = inCheckAt(ply);
     const int16_t stat = moveStack[ply].exactScored;
     evasionBonus = 0;
-    if (QSdepth == 0 && checksDepth > 0) {
+    // A side in check gets every evasion below, however deep the line: with only its checking
+    // evasions it would be scored as mated when its one good answer is a quiet one.
+    if (QSdepth == 0 && checksDepth > 0 && !inCheck) {
         generateSearchMoves(2, 1);
         if (generated[ply] > 0)
             return false;
         QSdeep = ply;
         depthFlags[ply] &= (uint8_t)~DPF_CHILD_ESTIMATE;
-        if (!inCheck && evalStalemate[ply]) {
+        if (evalStalemate[ply]) {
             recordHashExactQS((int16_t)-drawn, 3, 0, QSdeep);
             result = leave(-drawn);
-        } else if (inCheck && hasNoLegalMove()) {
-            recordHashExactQS((int16_t)-mate, 0, 0, QSdeep);
-            result = leave(-mate);
         } else {
             recordHashExactQS(stat, 0, 0, QSdeep);
             result = leave(stat);
@@ -102,19 +94,15 @@ static bool generateMoves(int8_t QSdepth, int8_t &checksDepth, int16_t mate, int
     return false;
 }
 
-// Step 5 of the move loop: a usable table answer decides the move without a record, except
-// a re-based mate that moved nearer to zero.
-static void probeChild(qsChild &w, int16_t alpha, int16_t beta, int16_t mate) {
+// Step 5 of the move loop: a usable table answer decides the move without a record (the
+// table counts a mate from the current ply).
+static void probeChild(qsChild &w, int16_t alpha, int16_t beta) {
     const int16_t r = probeHashQS(alpha, beta);
     if (r == HASH_NO_ENTRY || (searchFlags & SF_NEED_QUIESCE))
         return;
-    const int32_t raw = -r;
     w.e = r;
     w.decided = true;
-    bool nearer = false;
-    w.value = rebaseMateAnswer(raw, mate, nearer);
-    if (w.value != raw)
-        w.record = nearer;
+    w.value = -r;
 }
 
 // Step 6. Cheap cut-offs on the cached or estimated static score of the child.
@@ -133,7 +121,10 @@ static void estimateChild(qsChild &w, int16_t alpha) {
             w.decided = true;
             depthFlags[ply] |= DPF_CHILD_ESTIMATE;
         }
-    } else if (!inCheckAt(ply) && !inCheckAt(ply - 1)) {
+    } else if (!inCheckAt(ply) && !inCheckAt(ply - 1) &&
+               isStaticScore(moveStack[ply - 1].exactScored)) {
+        // (A mate from the table in the node's record is no base for an estimate: the child
+        // is evaluated instead.)
         const bool moverWhite = !whiteToMove();
         const int32_t estimate = moveStack[ply - 1].exactScored - balanceAt(ply - 1, moverWhite) +
                                  balanceAt(ply, moverWhite);
@@ -241,6 +232,21 @@ int16_t Quiesce(int8_t QSdepth, int8_t checksDepth, int16_t alpha, int16_t beta,
     int16_t result = 0;
     if (generateMoves(QSdepth, checksDepth, mate, evasionBonus, result))
         return result;
+    // Standing pat: a side that is not in check may decline every capture and check that the
+    // quiescence search offers it, so its static score bounds what it gets from below. Without
+    // it a side with one capture on offer is made to play it, and a capture that walks into a
+    // mate would be scored as forced mate.
+    if (!inCheckAt(ply) && node.exactScored != HASH_NO_ENTRY) {
+        const int16_t stand = node.exactScored;
+        if (stand >= beta) {
+            depthFlags[ply] &= (uint8_t)~DPF_CHILD_ESTIMATE;
+            return leave(stand);
+        }
+        if (stand > alpha)
+            alpha = stand;
+        if (-stand < passThreshhold[ply])
+            passThreshhold[ply] = -stand;
+    }
     // Step 5. The loop.
     mate--;
     const int count = mvstore[ply + 1];
@@ -277,11 +283,11 @@ int16_t Quiesce(int8_t QSdepth, int8_t checksDepth, int16_t alpha, int16_t beta,
             w.record = false;
         }
         if (!w.decided)
-            probeChild(w, alpha, beta, mate); // Step 5.
+            probeChild(w, alpha, beta); // Step 5: the table's answer
         if (!w.decided)
-            estimateChild(w, alpha); // Step 6.
+            estimateChild(w, alpha); // Step 6: cut-offs on the estimate
         if (!w.decided)
-            evaluateChild(w, QSdepth, checksDepth, alpha, beta, mate); // Step 7.
+            evaluateChild(w, QSdepth, checksDepth, alpha, beta, mate); // Step 7: stand-pat work
         // Step 8. Input.
         int32_t inputValue = 0;
         if (pollInput(alpha, inputValue)) {
@@ -332,7 +338,7 @@ int16_t Quiesce(int8_t QSdepth, int8_t checksDepth, int16_t alpha, int16_t beta,
         // Step 12. Fail-soft best of this node.
         if (stopSearch == 0 && -passThreshhold[ply] < passThreshhold[ply - 1])
             passThreshhold[ply - 1] = -passThreshhold[ply];
-        signalParent(alpha, beta); // Step 13.
+        signalParent(alpha, beta); // Step 13: early stop of the parent
         // Step 14. Take the move back.
         gameFlags ^= GF_WHITE_TO_MOVE;
         if (stopSearch == 0)

@@ -9,6 +9,7 @@
 #include "search/search_internal.h"
 #include "search/tt.h"
 
+#include <chrono>
 #include <cstring>
 
 constexpr int32_t MATERIAL_WINDOW = 500;           // recapture window around the root balance
@@ -50,26 +51,58 @@ static bool isInitialPosition() {
            b.blking == (1ULL << 4);
 }
 
-// Book step: the first move of a game by the clock, later moves from the book file.
-// Returns the root index of the book move or -1.
-static int32_t bookChoice() {
-    if (!(gameFlags & GF_BOOK_ON) || !(gameFlags & GF_IN_BOOK) || allmoves > 59)
-        return -1;
-    if (allmoves != 0)
-        return bookMove();
-    if (!isInitialPosition())
-        return -1;
-    normalTime.startTime = now();
-    ply = 0;
-    SEE();
-    generateSearchMoves(0, 0);
+// Milliseconds of the wall clock. The first move of a game is chosen by it: the search clock
+// counts from the engine's start, so under a GUI that starts the engine for every game it
+// would read the same few milliseconds each time and open every game alike.
+static int64_t wallClockMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+int32_t openingChoice(int64_t clockMs) {
     const int n = mvstore[1];
     if (n == 0)
         return -1;
-    int32_t index = openingMove[normalTime.startTime % 30];
-    if (index >= n)
-        index = 0;
-    mvstack(&searchData[0][index], (int16_t)index);
+    const int wanted = openingMove[((clockMs % 30) + 30) % 30];
+    for (int i = 0; i < n; i++) {
+        int better = 0; // moves ranked above move i: higher order score, or equal and earlier
+        for (int j = 0; j < n; j++)
+            better += searchData[0][j].orderscore > searchData[0][i].orderscore ||
+                      (searchData[0][j].orderscore == searchData[0][i].orderscore && j < i);
+        if (better == wanted)
+            return i;
+    }
+    return 0;
+}
+
+// Book step: the engine's first move of a game from the openingMove table, later moves from
+// the book file. A ponder search stands on a guessed reply, so it never plays from the book.
+// Returns the root index of the book move (already made with mvstack) or -1.
+static int32_t bookChoice() {
+    if (!(gameFlags & GF_BOOK_ON) || !(gameFlags & GF_IN_BOOK) || allmoves > 59 ||
+        (searchFlags & SF_PONDERING))
+        return -1;
+    ply = 0;
+    const bool firstMove = allmoves == 0 && isInitialPosition();
+    // Without the hash move: the first move's rank must be the generator's own ordering, not
+    // that of a search left over from an earlier game.
+    SEE();
+    movgen(0, 0);
+    if (mvstore[1] == 0)
+        return -1;
+    int32_t index;
+    if (firstMove) {
+        normalTime.startTime = now();
+        index = openingChoice(wallClockMs());
+        mvstack(&searchData[0][index], (int16_t)index);
+    } else {
+        index = bookMove();
+    }
+    if (index >= 0) { // the entry position, as for a move typed in
+        sideBoards = boards[0];
+        savedSquares = squares[0];
+        gameFlags = (uint8_t)((gameFlags & ~GF_ENTRY_WHITE) | (whiteToMove() ? GF_ENTRY_WHITE : 0));
+    }
     return index;
 }
 

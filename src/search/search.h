@@ -59,6 +59,11 @@ extern frontEndHooks frontEnd;
 
 // Chooses the move for the position at ply 0 (or ponders); results in movePV, stopSearch.
 void search();
+// Root index of the engine's first move in the initial position for a clock reading in
+// milliseconds: openingMove[clock mod 30] names a rank among the generated root moves ordered
+// by their order score (0 = the move the generator rates best). Needs the root list generated
+// in the opening phase (gameState 0).
+int32_t openingChoice(int64_t clockMs);
 int16_t AlphaBeta(int8_t depth, int16_t alpha, int16_t beta, int16_t mate, int16_t high,
                   int16_t low, int8_t xDepth);
 int16_t Quiesce(int8_t QSdepth, int8_t checksDepth, int16_t alpha, int16_t beta, int16_t mate);

@@ -19,17 +19,10 @@ inline int16_t clampScore(int32_t v) {
     return (int16_t)(v > 32000 ? 32000 : (v < -32000 ? -32000 : v));
 }
 
-// A table answer seen from the mover, with a stored mate re-based on this ply (the entry keeps
-// the mate's distance from the node that stored it). `nearer` tells whether re-basing moved
-// the value closer to zero, which makes it worth recording again.
-inline int32_t rebaseMateAnswer(int32_t raw, int16_t mate, bool &nearer) {
-    int32_t v = raw;
-    if (raw > MATE_BOUND)
-        v = mate - distanceToMate;
-    else if (raw < -MATE_BOUND)
-        v = -mate + distanceToMate;
-    nearer = v != raw && (v < 0 ? -v : v) < (raw < 0 ? -raw : raw);
-    return v;
+// True for a static score a child's score can be estimated from: not a table code, and no
+// mate that a table entry carried into the position's record (a mate is no material balance).
+inline bool isStaticScore(int32_t s) {
+    return s >= -MATE_BOUND && s <= MATE_BOUND && s != HASH_NO_ENTRY && s != HASH_UNUSABLE;
 }
 // A table indexed by a remaining or nominal depth has 32 entries; extensions can carry the
 // depth past them, where the last entry stands for every deeper value.

@@ -17,6 +17,7 @@ constexpr uint8_t HF_MAIN_SEARCH = 0x40;   // made by the main search (not quies
 constexpr int HF_BOUND_SHIFT = 4;          // bits 4..5: bound code
 constexpr uint8_t HF_STACK_BITS = 0x0F;    // the position's stackFlags 0x01..0x08
 constexpr int16_t MATE_BOUND = 9959;       // beyond this a score is a mate score
+constexpr int16_t MATE_SCORE = 10000;      // mated at the root; one less per ply
 
 tag_hash store[STORE_SIZE], collstore[COLLSTORE_SIZE], nullstore[NULLSTORE_SIZE],
     nullcoll[NULLCOLL_SIZE];
@@ -25,11 +26,27 @@ const tag_hash temp_store = {}; // lock 0 marks a slot empty
 // to clear, so a start or a game that never searches never touches their memory.
 static bool tablesWritten = false;
 int8_t scoreType;
-int8_t distanceToMate;
 
 // ---------------------------------------------------------------------------
 // Entry helpers
 // ---------------------------------------------------------------------------
+
+// A mate score counts plies from the root, but one position is reached at different plies.
+// An entry keeps a mate as counted from its own position (10000 - plies to the mate), and
+// every reader gets it back counted from the root of the current search at its own ply.
+static bool isMateScore(int32_t v) {
+    return (v > MATE_BOUND && v <= MATE_SCORE) || (v < -MATE_BOUND && v >= -MATE_SCORE);
+}
+static int16_t mateFromNode(int16_t v) {
+    if (!isMateScore(v))
+        return v;
+    return (int16_t)std::clamp(v > 0 ? v + ply : v - ply, -(int)MATE_SCORE, (int)MATE_SCORE);
+}
+static int16_t mateFromRoot(int16_t v) {
+    if (!isMateScore(v))
+        return v;
+    return (int16_t)(v > 0 ? v - ply : v + ply);
+}
 struct tablePair {
     tag_hash *primary;
     uint32_t primarySize;
@@ -66,9 +83,7 @@ static bool isThisPosition(const tag_hash &e) { return e.lock == hashlock[ply]; 
 // worth its cached static score and threat summary even when its search score is useless).
 static void copyEntryToNode(const tag_hash &e) {
     move_tag &rec = moveStack[ply];
-    rec.exactScored = e.scored;
-    if (e.scored > MATE_BOUND || e.scored < -MATE_BOUND)
-        distanceToMate = (int8_t)draftOf(e);
+    rec.exactScored = mateFromRoot(e.scored);
     rec.threatenedPiece = (int8_t)(e.threatHang >> 4);
     rec.hangingPiece = (int8_t)(e.threatHang & 15);
     rec.stackFlags = (uint8_t)((rec.stackFlags & ~HF_STACK_BITS) | (e.hashFlags & HF_STACK_BITS));
@@ -77,17 +92,18 @@ static void copyEntryToNode(const tag_hash &e) {
 
 // The answer a found entry gives for the caller's window (the caller negates it).
 static int16_t answerByBound(const tag_hash &e, int16_t alpha, int16_t beta) {
+    const int16_t scored = mateFromRoot(e.scored);
     switch (boundOf(e)) {
     case 0:
         if (hasBestMove(e))
             moveStack[ply].stackFlags |= ST_HASH_MOVE;
-        return e.scored;
+        return scored;
     case 1:
-        return (int32_t)e.scored >= -(int32_t)alpha ? (int16_t)-alpha : e.scored;
+        return (int32_t)scored >= -(int32_t)alpha ? (int16_t)-alpha : scored;
     case 2:
-        return -(int32_t)e.scored < (int32_t)beta ? e.scored : (int16_t)-beta;
+        return -(int32_t)scored < (int32_t)beta ? scored : (int16_t)-beta;
     default:
-        return e.scored;
+        return scored;
     }
 }
 
@@ -98,7 +114,6 @@ static void startProbe() {
     moveStack[ply].hashMove = 0;
     scoreType = 2;
     searchFlags |= SF_NEED_QUIESCE;
-    distanceToMate = 0;
 }
 
 static int16_t noEntry() {
@@ -126,7 +141,7 @@ static void writeEntry(tag_hash &e, int16_t scored, uint8_t bestType, int bestFr
                        bool mainSearch) {
     tablesWritten = true;
     e.lock = hashlock[ply];
-    e.scored = scored;
+    e.scored = mateFromNode(scored);
     e.remainingDepthFrom = packDepthFrom(hashDepth, bestFrom);
     e.threatHang = packThreatHang();
     e.bType = bestType;
@@ -145,7 +160,7 @@ static bool keepsDeeperEntry(const tag_hash &e, int hashDepth) {
 static void refreshScoreAndMove(tag_hash &e, int16_t value, uint8_t bestType, int bestFrom,
                                 uint8_t bestTo) {
     if (bestFrom > 0 || bestTo != 0) {
-        e.scored = value;
+        e.scored = mateFromNode(value);
         e.remainingDepthFrom =
             (uint16_t)((e.remainingDepthFrom & ~RDF_FROM_MASK) | (bestFrom & RDF_FROM_MASK));
         e.bToPromoted = bestTo;
@@ -260,14 +275,14 @@ int16_t probePVline() {
     const tag_hash &e = store[hash[ply] % STORE_SIZE];
     if (isEmpty(e) || !isThisPosition(e))
         return noEntry();
-    moveStack[ply].exactScored = e.scored;
+    moveStack[ply].exactScored = mateFromRoot(e.scored);
     searchFlags &= (uint8_t)~SF_NEED_QUIESCE;
     if (boundOf(e) != 0)
         return HASH_NO_ENTRY;
     if (!hasBestMove(e))
         return HASH_NO_ENTRY;
     moveStack[ply].stackFlags |= ST_HASH_MOVE;
-    return e.scored;
+    return moveStack[ply].exactScored;
 }
 
 // Stores a main-search result. Only an exact result keeps its search score; a bound keeps

@@ -11,7 +11,6 @@ extern tag_hash store[STORE_SIZE], collstore[COLLSTORE_SIZE], nullstore[NULLSTOR
     nullcoll[NULLCOLL_SIZE];
 extern const tag_hash temp_store; // the empty entry
 extern int8_t scoreType;          // 0 exact static score, 1 estimated, 2 nothing found
-extern int8_t distanceToMate;
 
 // Empties all four tables (nothing to do while nothing has been recorded since the last clear).
 void clearHashTables();

@@ -133,4 +133,60 @@ TEST_F(TimeControl, OutOfTimeComparesWithTheStopTime) {
     EXPECT_EQ(stopSearch, 11);
 }
 
+// GUIs send the base as M:SS and the increment with a decimal fraction (xboard's
+// "level 0 0:15 0.1"); the increment is kept in milliseconds.
+TEST_F(TimeControl, FractionalIncrementsAndMinuteSecondBases) {
+    EXPECT_EQ(chk_time("0", "0:15", "0.1"), 15000 / 60);
+    EXPECT_EQ(increment, 100);
+    EXPECT_EQ(chk_time("0", "1", "2.125"), 60000 / 60);
+    EXPECT_EQ(increment, 2125);
+    EXPECT_EQ(chk_time("40", "0:30", "0"), 30000 / 40);
+    for (const char *bad : {"0.", ".5", "0.1234", "1.2.3", "1,5"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_EQ(chk_time("0", "1", bad), -1);
+    }
+}
+
+// Whatever the clock, the banked time and the increment ask, a move never spends more than
+// the clock minus a safety margin, and never gets a negative budget; near an empty clock an
+// incremental game spends less than the increment, so the clock refills.
+TEST_F(TimeControl, BudgetsStayInsideTheClock) {
+    ASSERT_GE(chk_time("0", "0:15", "0.1"), 0);
+    for (int32_t cs : {1500, 400, 150, 60, 20, 5, 0}) {
+        SCOPED_TRACE(cs);
+        normalTime.savedTime = 4000;
+        timeReport(cs);
+        const int32_t clock = cs * 10;
+        EXPECT_GT(normalTime.searchTime, 0);
+        EXPECT_GE(normalTime.savedTime, 0);
+        EXPECT_TRUE(clock <= 100 || normalTime.searchTime + normalTime.savedTime <= clock - 50);
+        EXPECT_TRUE(clock >= 1500 || normalTime.searchTime < 100);
+    }
+    // Conventional control with less than its two-second reserve left.
+    ASSERT_GE(chk_time("40", "1", "0"), 0);
+    timeReport(150);
+    EXPECT_GT(normalTime.searchTime, 0);
+    EXPECT_LE(normalTime.searchTime + normalTime.savedTime, 1500 - 150);
+    // A fixed time per move is held inside the clock the GUI reports as well.
+    setFixedTime(5000);
+    timeReport(500);
+    EXPECT_LE(normalTime.searchTime, 4500);
+    timeReport(90000);
+    EXPECT_EQ(normalTime.searchTime, 5000);
+}
+
+// Only a clock banks the rest of a budget: after a search to a fixed depth without a limit
+// the next move starts from its own budget alone; an overrun banks no debt either.
+TEST_F(TimeControl, OnlyAClockBanksUnusedTime) {
+    normalTime = {1000, 1000 + NO_TIME_LIMIT, 200, 0, 0, 0, 0, 0, 0};
+    for (uint8_t control : {TF_FIXED_DEPTH, (uint8_t)0, TF_INCREMENTAL}) {
+        timeFlags = control;
+        bankUnusedTime();
+        EXPECT_EQ(normalTime.savedTime, control == TF_INCREMENTAL ? NO_TIME_LIMIT - 200 : 0);
+    }
+    normalTime.elapsed = NO_TIME_LIMIT + 1;
+    bankUnusedTime();
+    EXPECT_EQ(normalTime.savedTime, 0);
+}
+
 } // namespace

@@ -1,6 +1,9 @@
 """Runs the engine binary through pipes for the end-to-end tests."""
 import os
+import re
 import subprocess
+import threading
+import time
 import unittest
 
 BINARY = os.environ.get("MORVAQUINT", os.path.join(
@@ -42,5 +45,112 @@ START_ROWS = ["rnbqkbnr", "pppppppp", "........", "........",
               "........", "........", "PPPPPPPP", "RNBQKBNR"]
 
 
+def listing(ready=True, engine="Black", ponder="Off", thinking="Off",
+            control="Time control .............. Infinite\n", depth=30, extra=""):
+    """The console's settings listing (book off)."""
+    text = "Current settings are: -\nReady to play a new game .. %s\n" % (
+        "Yes" if ready else "No")
+    text += "Morvaquint will play ...... %s\nPondering is .............. %s\n" % (engine, ponder)
+    text += "Display thinking .......... %s\n%s" % (thinking, control)
+    text += "Depth level ............... %d ply\nOpening book is ........... Off\n" % depth
+    text += extra + ("For a list of commands type 'help' or 'go' to start\n" if ready
+                     else "Type 'new' for a new game or 'quit' to exit\n")
+    return text + ":- "
+
+
+def play(rows, *moves):
+    """The rows after coordinate moves ("e2e4"; "b7b8q" promotes; a king's two-square step
+    castles and moves its rook too)."""
+    grid = [list(r) for r in rows]
+    for m in moves:
+        f0, r0, f1, r1 = ord(m[0]) - 97, 8 - int(m[1]), ord(m[2]) - 97, 8 - int(m[3])
+        piece, grid[r0][f0] = grid[r0][f0], "."
+        if len(m) == 5:
+            piece = m[4].upper() if piece.isupper() else m[4].lower()
+        grid[r1][f1] = piece
+        if piece in "Kk" and abs(f1 - f0) == 2:
+            home, after = (7, 5) if f1 > f0 else (0, 3)
+            grid[r1][after], grid[r1][home] = grid[r1][home], "."
+    return ["".join(r) for r in grid]
+
+
+def rows_of(fen):
+    """The diagram rows of a FEN placement."""
+    out = []
+    for rank in fen.split()[0].split("/"):
+        out.append("".join("." * int(c) if c.isdigit() else c for c in rank))
+    return out
+
+
 class EngineTestCase(unittest.TestCase):
     maxDiff = None
+
+
+class Session:
+    """The engine in a pipe, driven line by line: sends text, waits for expected output."""
+
+    def __init__(self, args=(), cwd=None):
+        self.proc = subprocess.Popen([BINARY, *args], stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                     cwd=cwd)
+        self.output = ""
+        self.pos = 0  # output before this index has been matched by expect()
+        self._cond = threading.Condition()
+        self._done = False
+        self._reader = threading.Thread(target=self._read, daemon=True)
+        self._reader.start()
+
+    def _read(self):
+        fd = self.proc.stdout.fileno()
+        while True:
+            chunk = os.read(fd, 65536)
+            with self._cond:
+                if not chunk:
+                    self._done = True
+                    self._cond.notify_all()
+                    return
+                self.output += chunk.decode()
+                self._cond.notify_all()
+
+    def send(self, text):
+        self.proc.stdin.write(text.encode())
+        self.proc.stdin.flush()
+
+    def expect(self, text, timeout=60):
+        """Waits until text appears after what was matched so far; returns the output up to
+        and including it."""
+        start = self.pos
+        self.expect_re(re.escape(text), timeout)
+        return self.output[start:self.pos]
+
+    def expect_re(self, pattern, timeout=60):
+        """Waits until the regular expression matches the output not matched yet; returns the
+        match object and moves past it."""
+        deadline = time.monotonic() + timeout
+        with self._cond:
+            while True:
+                m = re.compile(pattern).search(self.output, self.pos)
+                if m:
+                    self.pos = m.end()
+                    return m
+                left = deadline - time.monotonic()
+                if left <= 0 or self._done:
+                    raise AssertionError("no %r in %r" % (pattern, self.output[self.pos:][-2000:]))
+                self._cond.wait(left)
+
+    def finish(self, text="", timeout=30):
+        """Sends the last text, closes the input and returns the exit status."""
+        if text:
+            self.send(text)
+        self.proc.stdin.close()
+        status = self.proc.wait(timeout)
+        self._reader.join(timeout)
+        return status
+
+    def kill(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+        self.proc.wait()
+        self._reader.join(5)
+        self.proc.stdin.close()
+        self.proc.stdout.close()

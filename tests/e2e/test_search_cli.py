@@ -40,6 +40,15 @@ class SearchEntry(EngineTestCase):
         self.assertEqual(lines[-1], "move Rd8+")
         self.assertIn("Mate in 1", lines)
 
+    def test_no_mate_announced_where_the_king_can_take(self):
+        # 6.Bf7+?? Kxf7 only loses the bishop; the search once scored it as mate.
+        fen = "r1bqkb1r/pp1pp1pp/2n2n2/2p5/2B1p3/3P1N2/PPP2PPP/RNBQ1RK1 w kq - 0 6"
+        status, out = run(["search", "3", fen])
+        self.assertEqual(status, 0)
+        lines = out.splitlines()
+        self.assertNotIn("move Bf7+", lines)
+        self.assertFalse([l for l in lines if l.startswith("Mate in")], out)
+
     def test_thinking_lines_then_move(self):
         status, out = run(["search", "3"])
         self.assertEqual(status, 0)

@@ -14,25 +14,7 @@ namespace {
 
 int squareOf(const char *t) { return (t[0] - 'a') + 8 * ('8' - t[1]); }
 
-// The flags a command-line tool sets before a fixed-depth search.
-void prepareSearch(int depth) {
-    gameFlags &= (uint8_t) ~(GF_BOOK_ON | GF_IN_BOOK | GF_NO_GAME | GF_XBOARD);
-    searchFlags = 0;
-    detectionFlags = 0;
-    timeFlags = TF_FIXED_DEPTH;
-    s_depth = (int8_t)depth;
-    normalTime.searchTime = NO_TIME_LIMIT;
-    normalTime.savedTime = 0;
-    searchPollEnabled = false;
-    drawReference = 0;
-    ply = 0;
-}
-
-void searchFEN(const char *fen, int depth) {
-    ASSERT_TRUE(setupFEN(fen)) << fen;
-    prepareSearch(depth);
-    search();
-}
+void searchFEN(const char *fen, int depth) { ASSERT_TRUE(::searchFEN(fen, depth)) << fen; }
 
 // Plays a coordinate move ("b1c3") in the game, as the front ends do.
 void playGameMove(const char *text) {

@@ -54,18 +54,29 @@ TEST_F(TT, EmptyTableKnowsNothing) {
     EXPECT_EQ(hashMove(), NONE);
 }
 
-TEST_F(TT, StoredMateGivesItsDraftAsDistance) {
+// A mate is kept counted from the stored position and handed back counted from the root at
+// the ply where the position is met again: the plies still to go to the mate stay the same.
+TEST_F(TT, StoredMateKeepsItsDistanceFromThePosition) {
     usePosition(3, 4242, 99);
-    recordHashAB(9995, 0x10, 12, 28, 0, 0, 8); // exact, nominal depth 8 at ply 3: draft 5
-    moveStack[3].exactScored = 0;
+    recordHashAB(9995, 0x10, 12, 28, 0, 0, 8); // exact: mate two plies below ply 3
     EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 8), 9995);
-    EXPECT_EQ(distanceToMate, 5);
     EXPECT_TRUE(moveStack[3].stackFlags & ST_HASH_MOVE);
-    // A score that is no mate carries no distance.
+    usePosition(7, 4242, 99);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 8), 9991);
+    EXPECT_EQ(moveStack[7].exactScored, 9991); // the cached score is re-counted as well
+    usePosition(1, 4242, 99);
+    EXPECT_EQ(probePVline(), 9997);
+    // The losing side: mated right here, met again two plies nearer the root.
+    usePosition(4, 5151, 98);
+    recordHashExactQS(-9996, 0, 0, 4);
+    usePosition(2, 5151, 98);
+    EXPECT_EQ(probeHashQS(-WIDE, WIDE), -9998);
+    EXPECT_EQ(moveStack[2].exactScored, -9998);
+    // A score that is no mate is kept as it is.
     usePosition(3, 4243, 100);
     recordHashAB(250, 0, 12, 28, 0, 0, 8);
+    usePosition(9, 4243, 100);
     EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 8), 250);
-    EXPECT_EQ(distanceToMate, 0);
 }
 
 // A main-search entry answers only when it was searched deep enough for the node, but even

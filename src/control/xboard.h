@@ -1,0 +1,30 @@
+// xboard (protocol 2) front end: the handlers of the GUI's command lines.
+#pragma once
+
+// Reads and handles one waiting line while the engine is not active (set-up, force mode,
+// between games); returns at once when no line is waiting. Clears DF_KEEP_READING and sets
+// it again for every command that keeps the engine passive.
+void pollInputGame();
+// Reads and handles one waiting line while the engine is active (searching, pondering or
+// waiting for the opponent's move); commands that change the game post a stop code.
+void pollInputSearch();
+
+// "xboard": xboard mode from now on (no game, input polled without blocking); prints the
+// empty line. Also reached from the console when the GUI's "xboard" came late.
+void switchToXboard();
+
+// "go": the engine plays the side to move, from now on.
+void xboardGo();
+
+// Shared by the two handlers (xboard.cpp).
+enum class xbSetting { NONE, DONE, REFUSED };
+// Commands that act at once in either state: settings, clocks, "ping", "hint" and the
+// harmless words GUIs send. NONE when the word is none of them; REFUSED when a "level"
+// cannot be read.
+xbSetting xboardSetting(const char *word, char *line);
+// The first blank-delimited word of a line.
+void firstWord(const char *line, char *word, unsigned size);
+// The text after the command word and one blank ("" when there is none).
+const char *restOfLine(const char *line, const char *word);
+// Answers a "usermove" whose text names no legal move.
+void refuseMove(const char *move);

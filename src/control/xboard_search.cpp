@@ -1,0 +1,83 @@
+// xboard front end while the engine is active: searching, pondering, or waiting for the
+// opponent's move. Commands that change the game only post a stop code; the search unwinds
+// and the main loop executes it.
+#include "control/xboard.h"
+
+#include "control/control.h"
+#include "control/game.h"
+#include "control/io.h"
+#include "control/movetext.h"
+#include "search/search.h"
+
+#include <cstdio>
+#include <cstring>
+
+static void userMove(const char *line) {
+    const char *move = restOfLine(line, "usermove");
+    std::snprintf(inputBuffer, sizeof inputBuffer, "%s", line);
+    if (searchFlags & (SF_PONDERING | SF_PONDER_MOVE_MADE)) {
+        if (!answerPredictedReply(move))
+            refuseMove(move);
+        return;
+    }
+    if (isSearchPolling()) {
+        refuseMove(move); // the engine is thinking on its own move: not the opponent's turn
+        return;
+    }
+    const int16_t i = enterTypedMove(move);
+    if (i < 0) {
+        refuseMove(move);
+        return;
+    }
+    saveChoice = i;
+    stopSearch = 15;
+}
+
+// "draw": accepted late in a game the engine does not expect to win.
+static void drawOffer() {
+    if (isDrawAcceptable()) {
+        std::printf("offer draw\n");
+        stopSearch = 3;
+    }
+}
+
+static void searchLine(char *line) {
+    char word[32];
+    firstWord(line, word, sizeof word);
+    if (word[0] == '\0')
+        return;
+    if (!std::strcmp(word, "quit"))
+        quitEngine();
+    const int32_t code = commandStopCode(word, "result");
+    if (code > 0)
+        stopSearch = code;
+    else if (!std::strcmp(word, "draw"))
+        drawOffer();
+    else if (!std::strcmp(word, "?")) {
+        if (isThinkingOnOwnMove())
+            stopSearch = 14; // move now; nothing to hurry while pondering or waiting
+    } else if (!std::strcmp(word, "usermove"))
+        userMove(line);
+    else if (!std::strcmp(word, "go")) {
+        // The engine already plays; waiting for a move it takes the side to move instead.
+        if (!isSearchPolling() && !(searchFlags & SF_PONDER_MOVE_MADE))
+            xboardGo();
+    } else if (!std::strcmp(word, "easy")) {
+        searchFlags &= (uint8_t)~SF_PONDER_ON;
+        if (searchFlags & (SF_PONDERING | SF_PONDER_MOVE_MADE))
+            stopSearch = 13; // stop pondering: the predicted reply comes off the board
+    } else if (xboardSetting(word, line) != xbSetting::DONE) {
+        std::printf("Invalid command %s\n", line);
+        stopSearch = 4;
+    }
+}
+
+void pollInputSearch() {
+    if (!inputWaiting() && !inputEnded())
+        return;
+    char line[256];
+    if (!readInputLine(line, sizeof line))
+        quitEngine(); // the GUI has gone
+    inputBuffer[0] = '\0';
+    searchLine(line);
+}

@@ -1,0 +1,208 @@
+"""The xboard protocol as a GUI drives it: start-up, clocks, pondering, commands during a
+search, and a whole game against a scripted opponent under an increment of 0.1 s."""
+import re
+import subprocess
+import tempfile
+import time
+import unittest
+
+from engine import BINARY, EngineTestCase, Session
+
+FEATURES = ('feature sigint=0 sigterm=0 colors=0 setboard=1 usermove=1 myname="Morvaquint 3.3"'
+            ' variants="normal" name=0 ping=1 san=1 done=1\n')
+
+
+class XboardCase(EngineTestCase):
+    def open(self, setup="new\n"):
+        """An engine in xboard mode in a folder without a book, with `setup` sent."""
+        folder = tempfile.TemporaryDirectory()
+        self.addCleanup(folder.cleanup)
+        s = Session(cwd=folder.name)
+        self.addCleanup(s.kill)
+        s.send("xboard\nprotover 2\n" + setup + "ping 999\n")
+        s.expect("pong 999\n")
+        return s
+
+    def quiet(self, s, text, n):
+        """Sends text and a ping; asserts that nothing but the pong comes back."""
+        s.send(text + "ping %d\n" % n)
+        self.assertEqual(s.expect("pong %d\n" % n), "pong %d\n" % n, text)
+
+    def engine_move(self, s, timeout=60):
+        s.expect("move ", timeout)
+        return s.expect("\n", timeout).strip()
+
+    def assert_legal(self, moves):
+        """The moves (SAN) replayed from the initial position are all accepted."""
+        s = self.open("new\nforce\n")
+        for n, m in enumerate(moves):
+            self.quiet(s, "usermove %s\n" % m, n)
+        self.assertEqual(s.finish("quit\n"), 0)
+
+
+class StartUp(XboardCase):
+    def test_feature_line_and_a_late_xboard(self):
+        # "xboard" already waiting at start-up (a file is read at once): no console greeting.
+        with tempfile.TemporaryDirectory() as folder, tempfile.TemporaryFile() as lines:
+            lines.write(b"xboard\nprotover 2\nquit\n")
+            lines.seek(0)
+            proc = subprocess.run([BINARY], stdin=lines, stdout=subprocess.PIPE, cwd=folder,
+                                  timeout=30)
+        self.assertEqual(proc.returncode, 0)
+        self.assertEqual(proc.stdout.decode(), "\nOpening book is missing.\n" + FEATURES)
+        # A GUI whose "xboard" comes after the console greeting still gets xboard mode.
+        with tempfile.TemporaryDirectory() as folder:
+            late = Session(cwd=folder)
+            self.addCleanup(late.kill)
+            late.expect("Type 'new' for a new game or 'quit' to exit\n:- ")
+            late.send("xboard\nprotover 2\n")
+            self.assertEqual(late.expect("done=1\n"), "\n" + FEATURES)
+            self.assertEqual(late.finish("quit\n"), 0)
+
+    def test_setboard_refusals_long_lines_and_bad_moves(self):
+        s = self.open()
+        refused = "tellusererror Invalid position\n"
+        single = "setboard k5r1/8/8/8/p7/7p/P6P/7K w - - 0 1\n"  # White's one move: a3
+        for n, (text, answer) in enumerate((
+                ("setboard \n", refused), ("setboard this is no position\n", refused),
+                ("setboard 4k3/8/8/8/8/8/8/RR2K1R1 w - - 0 1\n",
+                 "Error. Too many white rooks.\n" + refused),
+                ("x" * 3000 + "\n", ""),  # cut to the buffer, not overflowed
+                (single + "usermove zz9\n", "Invalid move zz9\n"))):
+            s.send(text + "ping %d\n" % n)
+            self.assertEqual(s.expect("pong %d\n" % n), answer + "pong %d\n" % n)
+        s.send(single + "go\n")
+        self.assertEqual(self.engine_move(s), "a3")
+        s.send("usermove e4e5\nfoo\nping 6\n")
+        self.assertEqual(s.expect("pong 6\n"), "Invalid move e4e5\nInvalid command foo\n"
+                         "* {Invalid command} \npong 6\n")
+        self.assertEqual(s.finish("quit\n"), 0)
+
+
+class Clocks(XboardCase):
+    def test_levels_give_budgets_inside_the_clock(self):
+        # With 3 seconds on its clock the engine answers within them under every control.
+        for level in ("40 5 0", "0 2 12", "0 0 5", "0 0:15 0.1", "40 0:30 0"):
+            with self.subTest(level=level):
+                s = self.open("new\nlevel %s\ntime 300\notim 300\n" % level)
+                started = time.monotonic()
+                s.send("go\n")
+                self.engine_move(s, timeout=30)
+                self.assertLess(time.monotonic() - started, 3.0)
+                self.assertEqual(s.finish("quit\n"), 0)
+
+    def test_game_under_five_seconds_and_a_tenth(self):
+        # The opponent is a second engine at depth 1; our engine's clock is kept here as a
+        # GUI keeps it, and no move may take longer than the clock holds.
+        engine = self.open("new\nlevel 0 0:05 0.1\npost\n")
+        opponent = self.open("new\nsd 1\n")
+        clock, moves = 5000, []
+        end = r"(?:1-0|0-1|1/2-1/2) \{[^\n]*\n"
+        opponent.send("go\n")
+        for n in range(60):
+            before = opponent.pos
+            m = opponent.expect_re(r"move (\S+)\n|" + end)
+            self.assertNotIn("Invalid", opponent.output[before:])
+            if not m.group(1):
+                break  # our engine's move ended the game
+            moves.append(m.group(1))
+            engine.send("time %d\notim 500\nusermove %s\n" % (clock // 10, m.group(1)))
+            if n == 0:
+                engine.send("go\n")
+            started, before = time.monotonic(), engine.pos
+            m = engine.expect_re(r"move (\S+)\n|" + end, 30)
+            spent = int((time.monotonic() - started) * 1000)
+            self.assertNotIn("Invalid", engine.output[before:])
+            if not m.group(1):
+                break  # the opponent's move ended the game
+            self.assertLess(spent, clock, "move %d" % len(moves))
+            clock += 100 - spent
+            moves.append(m.group(1))
+            opponent.send("usermove %s\n" % m.group(1))
+        self.assertGreater(len(moves), 10)
+        self.assertEqual(engine.finish("quit\n"), 0)
+
+
+class DuringTheSearch(XboardCase):
+    def test_ping_is_answered_while_searching_and_question_mark_moves_now(self):
+        s = self.open("new\npost\nlevel 0 60 0\ntime 360000\n")
+        s.send("go\n")
+        self.assertTrue(s.expect("\n", timeout=30).startswith("1 "))  # the search runs
+        sent = time.monotonic()
+        s.send("ping 17\n")
+        before = s.expect("pong 17\n", timeout=10)
+        self.assertLess(time.monotonic() - sent, 5)
+        self.assertNotIn("move", before)
+        s.send("?\n")
+        self.engine_move(s, timeout=10)
+        self.assertEqual(s.finish("quit\n"), 0)
+
+    def test_two_lines_in_one_write_run_in_order(self):
+        s = self.open("new\nforce\nsd 2\n")
+        s.send("usermove e2e4\ngo\n")
+        reply = self.engine_move(s)
+        self.assert_legal(["e4", reply])
+
+    def test_force_undo_remove_and_new_mid_game(self):
+        s = self.open("new\nforce\nsd 2\n")
+        self.quiet(s, "usermove e2e4\nusermove e7e5\nremove\nusermove d2d4\nundo\n"
+                      "usermove c4\n", 1)
+        s.send("go\n")
+        first = self.engine_move(s)
+        # "remove" takes the pair back and the engine plays on with the same colour.
+        s.send("remove\nusermove d4\n")
+        second = self.engine_move(s)
+        self.assert_legal(["d4", second])
+        self.quiet(s, "force\nusermove Nf3\n", 2)
+        # "new" in the middle of a search: the search stops without a move.
+        s.send("level 0 60 0\ntime 360000\npost\ngo\n")
+        self.assertTrue(s.expect("\n", timeout=30).startswith("1 "))
+        s.send("new\nping 3\n")
+        self.assertNotIn("move", s.expect("pong 3\n"))
+        self.quiet(s, "usermove e2e4\n", 4)
+        self.assertTrue(first)
+        self.assertEqual(s.finish("quit\n"), 0)
+
+    def test_quit_during_a_search_and_while_pondering(self):
+        s = self.open("new\npost\nlevel 0 60 0\ntime 360000\n")
+        s.send("go\n")
+        self.assertTrue(s.expect("\n", timeout=30).startswith("1 "))
+        started = time.monotonic()
+        self.assertEqual(s.finish("quit\n", timeout=10), 0)
+        self.assertLess(time.monotonic() - started, 5)
+        s = self.open("new\nhard\nst 1\nusermove e2e4\ngo\n")
+        self.engine_move(s)
+        time.sleep(0.3)
+        started = time.monotonic()
+        self.assertEqual(s.finish("quit\n", timeout=10), 0)
+        self.assertLess(time.monotonic() - started, 5)
+
+
+class Pondering(XboardCase):
+    def ponder(self, hit):
+        s = self.open("new\nhard\npost\nst 1\n")
+        s.send("usermove e2e4\ngo\n")
+        out = s.expect("move ", 60)
+        reply = s.expect("\n").strip()
+        pv = [l.split()[4:] for l in out.splitlines() if re.match(r"^\d+ -?\d+ \d+ \d+ ", l)]
+        predicted = pv[-1][1]
+        s.send("hint\nping 77\n")
+        hint = s.expect("pong 77\n")
+        user = predicted if hit else next(m for m in ("a3", "h3") if m != predicted)
+        s.send("usermove %s\n" % user)
+        answer = self.engine_move(s)
+        self.assertEqual(s.finish("quit\n"), 0)
+        self.assert_legal(["e4", reply, user, answer])
+        return hint, predicted
+
+    def test_ponder_hit(self):
+        hint, predicted = self.ponder(True)
+        # While the engine ponders, the hint is the reply it ponders on.
+        self.assertIn(hint, ("Hint: %s\npong 77\n" % predicted, "pong 77\n"))
+
+    def test_ponder_miss(self):
+        self.ponder(False)
+
+
+if __name__ == "__main__":
+    unittest.main()
