@@ -54,6 +54,7 @@ extern "C" [[noreturn]] void __wrap_exit(int status) {
 
 // A perft deeper than a few plies would run for hours and cannot be stopped by design; the
 // depths after a "perft" line are capped so that a slow run means a hang, not a deep count.
+// Lines are judged as the program reads them: carriage returns dropped, cut at a NUL byte.
 static size_t capPerftDepths(const uint8_t *data, size_t size, char *out) {
     bool inPerft = false;
     size_t n = 0, start = 0;
@@ -61,14 +62,16 @@ static size_t capPerftDepths(const uint8_t *data, size_t size, char *out) {
         const char *line = (const char *)data + start;
         const char *end = (const char *)std::memchr(line, '\n', size - start);
         const size_t len = end ? (size_t)(end - line) : size - start;
-        size_t lead = 0, digits = 0;
-        while (lead < len && (line[lead] == ' ' || line[lead] == '\t'))
-            lead++;
-        while (lead + digits < len && line[lead + digits] >= '0' && line[lead + digits] <= '9')
-            digits++;
-        if (len - lead >= 5 && std::memcmp(line + lead, "perft", 5) == 0)
+        char seen[256];
+        size_t seenLen = 0;
+        for (size_t i = 0; i < len && line[i] != '\0' && seenLen + 1 < sizeof seen; i++)
+            if (line[i] != '\r')
+                seen[seenLen++] = line[i];
+        seen[seenLen] = '\0';
+        if (std::strstr(seen, "perft"))
             inPerft = true;
-        if (inPerft && digits > 0 && (digits > 1 || line[lead] > '3')) {
+        const char *digits = seen + std::strspn(seen, " \t");
+        if (inPerft && *digits >= '0' && *digits <= '9' && std::strtol(digits, nullptr, 10) > 3) {
             out[n++] = '3';
         } else {
             std::memcpy(out + n, line, len);
