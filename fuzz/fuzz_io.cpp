@@ -52,11 +52,12 @@ bool lineBuffered() { return inputPos < inputSize && lineEnd() >= 0; }
 
 void waitForInput() {} // everything has arrived
 
+// The whole input is known, so a last line without its newline is known too.
 bool peekInputLine(char *buf, size_t size) {
-    const long end = inputPos < inputSize ? lineEnd() : -1;
-    if (end < 0 || size == 0)
+    if (inputPos >= inputSize || size == 0)
         return false;
-    copyOut(inputPos, (size_t)end, buf, size);
+    const long end = lineEnd();
+    copyOut(inputPos, end >= 0 ? (size_t)end : inputSize, buf, size);
     return true;
 }
 

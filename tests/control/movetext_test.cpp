@@ -13,8 +13,8 @@ namespace {
 
 int squareOf(const char *name) { return (name[0] - 'a') + 8 * ('8' - name[1]); }
 
-// SAN of the generated move from-to (promotion piece code or 0) in the position.
-std::string sanOf(const char *fen, const char *from, const char *to, int promote = 0) {
+// The generated move from-to (promotion piece code or 0) in the position, or null.
+const move_list *generatedMove(const char *fen, const char *from, const char *to, int promote) {
     EXPECT_TRUE(setupFEN(fen)) << fen;
     ply = 0;
     SEE();
@@ -22,9 +22,19 @@ std::string sanOf(const char *fen, const char *from, const char *to, int promote
     for (int i = 0; i < mvstore[1]; i++) {
         const move_list &m = searchData[0][i];
         if (m.from == squareOf(from) && m.to == squareOf(to) && m.promote == promote)
-            return sanstring(m);
+            return &m;
     }
-    return "(not generated)";
+    return nullptr;
+}
+
+std::string sanOf(const char *fen, const char *from, const char *to, int promote = 0) {
+    const move_list *m = generatedMove(fen, from, to, promote);
+    return m ? sanstring(*m) : "(not generated)";
+}
+
+std::string coordOf(const char *fen, const char *from, const char *to, int promote = 0) {
+    const move_list *m = generatedMove(fen, from, to, promote);
+    return m ? coordstring(*m) : "(not generated)";
 }
 
 const char *START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
@@ -166,4 +176,18 @@ TEST(MoveText, LegalMoveListingWritesEveryForm) {
         const std::string word = std::string(" ") + token + " ";
         EXPECT_NE((" " + out).find(word), std::string::npos) << token << " in: " << out;
     }
+}
+
+// UCI writes the squares: castling as the king's two-square step, promotions with a lower-case
+// letter, en passant as a plain capture; no move at all is the null move 0000.
+TEST(MoveText, CoordinatesForUci) {
+    EXPECT_EQ(coordOf(START, "g1", "f3"), "g1f3");
+    EXPECT_EQ(coordOf("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "e1", "g1"), "e1g1");
+    EXPECT_EQ(coordOf("r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "e8", "c8"), "e8c8");
+    EXPECT_EQ(coordOf("8/4P3/8/8/8/8/k7/4K3 w - - 0 1", "e7", "e8", QUEEN), "e7e8q");
+    EXPECT_EQ(coordOf("3r4/4P3/8/8/8/8/k7/4K3 w - - 0 1", "e7", "d8", KNIGHT), "e7d8n");
+    EXPECT_EQ(coordOf("4k3/8/8/8/8/8/p7/4K3 b - - 0 1", "a2", "a1", ROOK), "a2a1r");
+    EXPECT_EQ(coordOf("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 2", "e5", "d6"), "e5d6");
+    move_list none = {};
+    EXPECT_STREQ(coordstring(none), "0000");
 }
