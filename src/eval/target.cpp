@@ -82,8 +82,7 @@ int32_t exchangeEstimate(int c, int piece, int from, int to, int captured, bool 
         }
     }
     // Our bishop behind our own pawn supports the square once the pawns have been traded.
-    if (own.oppPawnBQ[to] != 0 && splitSeeIndex(oppSet).pawns > 0 && (oppSet == 96 || ownSet > 0))
-        ownSet = seeIndexAdd(ownSet, own.oppPawnBQ[to]);
+    ownSet = withPawnBackup(ownSet, oppSet, own.oppPawnBQ[to]);
 
     const int k = exchangeClass(piece);
     if (own.ownQueen[to] == 0 && opp.ownQueen[to] == 0)

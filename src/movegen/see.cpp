@@ -6,9 +6,6 @@
 
 #include <cstring>
 
-// Square offset of each direction code.
-static const int dirOffset[8] = {1, -1, 8, -8, 9, -9, 7, -7};
-
 int32_t seeBoard[MAX_PLY][64];
 
 // One slider's walk: whose it is, what it may count and where its counts go.
@@ -363,10 +360,8 @@ static void exchangeValues() {
         const int c = sq.colsq[s];
         const evaluator &own = seeOf(c), &opp = seeOf(c ^ 1);
         const int cls = piece == QUEEN ? 0 : piece == ROOK ? 1 : piece >= KNIGHT ? 2 : 3;
-        int d = own.boardScan[s];
         const int a = opp.boardScan[s];
-        if (own.oppPawnBQ[s] != 0 && splitSeeIndex(a).pawns > 0 && (a == 96 || d > 0))
-            d = seeIndexAdd(d, own.oppPawnBQ[s]);
+        const int d = withPawnBackup(own.boardScan[s], a, own.oppPawnBQ[s]);
         if (own.ownQueen[s] == 0 && opp.ownQueen[s] == 0) {
             row[s] = -10 * seeTable[cls][d][a];
         } else {

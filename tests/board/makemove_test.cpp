@@ -166,6 +166,23 @@ TEST(MakeMoveCastling, RookFollowsTheKingAndRightsFollowTheRooks) {
     pop();
 }
 
+TEST(MakeMovePromotion, EveryPawnPromotesToTheSameKind) {
+    // Two knights and eight pawns: all eight promote to knights, so the list must hold ten.
+    ASSERT_TRUE(setupFEN("8/PPPPPPPP/8/k7/8/8/8/1N4NK w - - 0 1"));
+    const char *promotions[] = {"a7a8n", "b7b8n", "c7c8n", "d7d8n",
+                                "e7e8n", "f7f8n", "g7g8n", "h7h8n"};
+    for (int i = 0; i < 8; i++) {
+        push(promotions[i]);
+        push(i % 2 == 0 ? "a5a4" : "a4a5");
+    }
+    int live = 0;
+    for (int i = 0; i < KNIGHT_SLOTS; i++)
+        live += tracker[ply].whiteKnight[i] >= 0;
+    EXPECT_EQ(live, 10);
+    EXPECT_EQ(__builtin_popcountll(boards[ply].whknights), 10);
+    pop();
+}
+
 TEST(MakeMoveRepetition, ThirdOccurrenceInTheSearchCountsThree) {
     ensureSetup();
     const char *shuffle[] = {"g1f3", "g8f6", "f3g1", "f6g8", "g1f3",

@@ -39,6 +39,19 @@ TEST(SeeExchange, BishopBehindOwnPawnJoinsThePawnDefence) {
     EXPECT_EQ(seeBlack.thruPawn[sqOf("d4")], NO_SQUARE);
 }
 
+TEST(SeeExchange, BishopBehindThePawnWaitsForAPawnAttacker) {
+    // (The case with a pawn among the attackers is the test above.)
+    // Black to move; the d4 knight is defended by the c3 pawn with the b2 bishop behind it and
+    // attacked by two knights. The bishop joins the defence only when the attackers include a
+    // pawn: their index 48 shares a bit with 96 (one pawn) but holds none, so the exchange is
+    // looked up with the pawn alone as defender.
+    buildPosition("6k1/8/8/1n3n2/3N4/2P5/1B6/6K1", false);
+    EXPECT_EQ(seeWhite.oppPawnBQ[sqOf("d4")], 24);
+    EXPECT_EQ(black("d4"), 48);
+    ASSERT_NE(seeTable[2][96][48], seeTable[2][96 + 24][48]); // the reading matters here
+    EXPECT_EQ(value("d4"), -10 * seeTable[2][96][48]);
+}
+
 TEST(SeeExchange, SetIndexesSaturatePerGroup) {
     // Six queens, two rooks and four knights hit e4: the set keeps 3 queens, 2 rooks and
     // 3 minor pieces instead of carrying into the next group.
