@@ -5,8 +5,13 @@ ASAN := build/asan
 PGO := build/pgo
 # The profile-guided build is trained on the bench at this depth.
 PGO_TRAIN_DEPTH := 7
+FUZZ := build/fuzz
+FUZZ_TARGETS := position movetext protocol
+# Seconds of fuzzing per target for `make fuzz`, and for the short runs of `make test`.
+FUZZ_SECONDS ?= 60
+FUZZ_SMOKE_SECONDS ?= 5
 
-.PHONY: play book release pgo test asan bench clean
+.PHONY: play book release pgo test asan bench clean fuzz-build fuzz fuzz-smoke
 
 # The engine runs from the repository root, where `book` leaves the opening book it reads.
 # It plays the profile-guided binary when that builds and passes its check, else the release.
@@ -46,9 +51,35 @@ asan:
 
 # Unit and end-to-end tests under the sanitizers; the end-to-end tests again on the release
 # build, where perft runs to the full reference depths.
-test: asan release
+test: asan release fuzz-smoke
 	cd $(ASAN) && ctest --output-on-failure -L 'unit|e2e'
 	cd $(RELEASE) && ctest --output-on-failure -L e2e
+
+fuzz-build:
+	cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DMORVA_FUZZ=ON \
+		>/dev/null
+	cmake --build $(FUZZ) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
+
+# Each target in turn for FUZZ_SECONDS, growing its corpus under build/fuzz/corpus (the seeds
+# in fuzz/corpus stay as committed); a finding stops the run and leaves its input in build/fuzz.
+fuzz: fuzz-build
+	@for t in $(FUZZ_TARGETS); do \
+		mkdir -p $(FUZZ)/corpus/$$t && \
+		./$(FUZZ)/fuzz/fuzz_$$t $(FUZZ)/corpus/$$t fuzz/corpus/$$t -max_total_time=$(FUZZ_SECONDS) \
+			-timeout=30 -max_len=4096 -print_final_stats=1 -artifact_prefix=$(FUZZ)/ || exit 1; \
+	done
+
+# A few seconds of each target on its seeds, so that a regression shows in every test run;
+# a fixed seed keeps the mutations the same from run to run.
+fuzz-smoke: fuzz-build
+	@for t in $(FUZZ_TARGETS); do \
+		rm -rf $(FUZZ)/smoke/$$t && mkdir -p $(FUZZ)/smoke/$$t && \
+		./$(FUZZ)/fuzz/fuzz_$$t $(FUZZ)/smoke/$$t fuzz/corpus/$$t \
+			-max_total_time=$(FUZZ_SMOKE_SECONDS) -seed=1 -timeout=30 -max_len=4096 \
+			-artifact_prefix=$(FUZZ)/ 2>$(FUZZ)/smoke/$$t.log || \
+			{ tail -40 $(FUZZ)/smoke/$$t.log; exit 1; }; \
+		echo "fuzz_$$t: $$(grep -o 'Done [0-9]* runs' $(FUZZ)/smoke/$$t.log)"; \
+	done
 
 bench: release
 	./$(RELEASE)/morvaquint bench

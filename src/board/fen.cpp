@@ -250,6 +250,45 @@ static int refuse(const char *message) {
     return 0;
 }
 
+// The king refusals come before any other: a position without its kings (or with two of a
+// colour) is no chess position at all, whatever else stands on the board.
+static int checkKings(const int counts[2][7]) {
+    if (counts[BLACK][KING] > 1)
+        return refuse("Error. Too many black kings.\n");
+    if (counts[WHITE][KING] > 1)
+        return refuse("Error. Too many white kings.\n");
+    if (counts[BLACK][KING] == 0)
+        return refuse("Error. No black king.\n");
+    if (counts[WHITE][KING] == 0)
+        return refuse("Error. No white king.\n");
+    return 1;
+}
+
+// Every knight, bishop or rook beyond two and every queen beyond one is a promoted pawn, so a
+// side cannot have more of them than pawns it has lost. Names the kind at which the surplus
+// runs past the missing pawns (knights, bishops, rooks, queens in that order). This bounds
+// every piece list to the set-up pieces plus eight promotions.
+static int checkPromotedSurplus(const int counts[2][7]) {
+    static const char *const messages[2][6] = {
+        {"", "", "Error. Too many white knights.\n", "Error. Too many white bishops.\n",
+         "Error. Too many white rooks.\n", "Error. Too many white queens.\n"},
+        {"", "", "Error. Too many black knights.\n", "Error. Too many black bishops.\n",
+         "Error. Too many black rooks.\n", "Error. Too many black queens.\n"}};
+    const int sides[2] = {BLACK, WHITE};
+    for (const int c : sides) {
+        const int missingPawns = 8 - counts[c][0];
+        int surplus = 0;
+        for (int kind = KNIGHT; kind <= QUEEN; kind++) {
+            const int original = kind == QUEEN ? 1 : 2;
+            if (counts[c][kind] > original)
+                surplus += counts[c][kind] - original;
+            if (surplus > missingPawns)
+                return refuse(messages[c][kind]);
+        }
+    }
+    return 1;
+}
+
 // The piece-count refusals, in their fixed order. counts[colour][kind]; bishops by the colour
 // of their square in bishopsOn[colour][squareColour].
 static int checkCounts(const int counts[2][7], const int bishopsOn[2][2]) {
@@ -263,7 +302,6 @@ static int checkCounts(const int counts[2][7], const int bishopsOn[2][2]) {
         {BISHOP, 3, "Error. Too many black bishops.\n", "Error. Too many white bishops.\n"},
         {ROOK, 2, "Error. Too many black rooks.\n", "Error. Too many white rooks.\n"},
         {QUEEN, 3, "Error. Too many black queens.\n", "Error. Too many white queens.\n"},
-        {KING, 1, "Error. Too many black kings.\n", "Error. Too many white kings.\n"},
     };
     for (const limit &l : limits) {
         if (counts[BLACK][l.kind] > l.most)
@@ -271,10 +309,8 @@ static int checkCounts(const int counts[2][7], const int bishopsOn[2][2]) {
         if (counts[WHITE][l.kind] > l.most)
             return refuse(l.white);
     }
-    if (counts[BLACK][KING] == 0)
-        return refuse("Error. No black king.\n");
-    if (counts[WHITE][KING] == 0)
-        return refuse("Error. No white king.\n");
+    if (!checkPromotedSurplus(counts))
+        return 0;
     // The exchange sets hold three minor pieces: the knights together with the bishops of one
     // square colour can all reach one square (light squares are colour 0, as a8; dark 1).
     const char *minorMessages[2][2] = {{"Error. Too many black squared black bishops.\n",
@@ -417,6 +453,8 @@ int FENpos(const char *s) {
     assignPawnSlots(p);
 
     // 3. Refusals of impossible or unplayable material.
+    if (!checkKings(counts))
+        return 0;
     if (isInsufficientMaterial(p))
         return refuse("Error. Insufficient material.\n");
     if (!checkCounts(counts, bishopsOn))
@@ -523,11 +561,19 @@ int FENpos(const char *s) {
     if ((blackKing >> 3) == 5 && (blpawnattack[blackKing] & b.whpawns))
         return refuse("Error. Invalid position.\n");
     const int mover = whiteMoves ? WHITE : BLACK;
-    if (attackersOf(b, mover == WHITE ? blackKing : whiteKing, mover))
-        return refuse("Error. Invalid position.\n"); // the side not to move is in check
+    // The side not to move in check, by the king as well: kings never stand side by side.
+    if (attackersOf(b, mover == WHITE ? blackKing : whiteKing, mover) ||
+        (kingattack[whiteKing] & mask[blackKing]))
+        return refuse("Error. Invalid position.\n");
 
     // 11. The side to move in check.
     const uint64_t checkers = attackersOf(b, mover == WHITE ? whiteKing : blackKing, mover ^ 1);
+    // A check comes from the piece that moved or from a slider it uncovered. A pawn or knight
+    // cannot be uncovered, so two of them never check together; and no move checks with more
+    // than two pieces.
+    const uint64_t leapers = checkers & (b.whpawns | b.blpawns | b.whknights | b.blknights);
+    if (__builtin_popcountll(checkers) > 2 || __builtin_popcountll(leapers) > 1)
+        return refuse("Error. Not a valid position.\n");
     // Exchange arrays of an earlier position must not be taken for this one's.
     depthFlags[p] = checkers ? DPF_IN_CHECK : 0;
     moveStack[p].checkingSquare = checkers ? (int8_t)msb(checkers) : NO_SQUARE;

@@ -115,8 +115,8 @@ static int32_t captureValue(int p, int c, int moved, int slot, int from, int to,
         // A bishop behind the pawn that just left its diagonal joins the recaptures.
         if (opp.boardScan[to] > 0 || from == own.thruPawn[to])
             A = seeIndexAdd(A, opp.oppPawnBQ[to]);
-    } else if (own.oppPawnBQ[to] != 0 && (A & 0x60) != 0 && (A == 96 || D > 0)) {
-        D = seeIndexAdd(D, own.oppPawnBQ[to]);
+    } else {
+        D = withPawnBackup(D, A, own.oppPawnBQ[to]);
     }
     if (A == 0)
         return pieceValue[victim]; // nothing can take back
@@ -211,8 +211,12 @@ static void promote(int q, int c, int pawn, int pawnSlot, int n, int to) {
     st.newPassedPawn = n == QUEEN ? 575 : (n == ROOK ? 185 : 0);
     int8_t *slots = slotsOf(tracker[q], c, n);
     const int slot = findSlot(slots, slotCount(n), SLOT_UNUSED);
-    ASSERT(slot >= 0); // the lists hold every piece a side can ever have
-    slots[slot] = (int8_t)to;
+    // The lists hold the set-up pieces plus eight promotions, and the FEN check refuses more
+    // promoted pieces than missing pawns, so a free slot is always there. Should one ever
+    // lack, the piece stays out of its list rather than be written before the list's start.
+    ASSERT(slot >= 0);
+    if (slot >= 0)
+        slots[slot] = (int8_t)to;
 }
 
 // Moves the castling rook with the king at ply q.

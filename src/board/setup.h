@@ -135,6 +135,17 @@ inline int seeIndexAdd(int a, int b) {
     return joinSeeIndex(x.king + y.king, x.queens + y.queens, x.rooks + y.rooks,
                         x.minors + y.minors, x.pawns + y.pawns);
 }
+// The defender set D on a square that one of the defender's own pawns covers with a bishop or
+// queen standing behind it (`backup`, the x-ray step of that piece): the piece behind joins in
+// once the pawn has recaptured, which happens when the attacker set A includes a pawn (pawns
+// capture first, so the exchange reaches the defending pawn) and either a lone pawn attacks
+// or the square has other defenders. A is a set index, so "includes a pawn" is its pawn
+// group, never a bit test on the index.
+inline int withPawnBackup(int D, int A, int backup) {
+    if (backup != 0 && splitSeeIndex(A).pawns > 0 && (A == 96 || D > 0))
+        return seeIndexAdd(D, backup);
+    return D;
+}
 // a - b groupwise, each group floored at 0.
 inline int seeIndexSub(int a, int b) {
     seeGroups x = splitSeeIndex(clampSeeIndex(a));

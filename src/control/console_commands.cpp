@@ -10,6 +10,7 @@
 #include "control/io.h"
 #include "control/perft.h"
 #include "control/timecontrol.h"
+#include "control/uci.h"
 #include "control/xboard.h"
 #include "movegen/movegen.h"
 
@@ -237,6 +238,14 @@ int16_t userInputGame() {
     }
     if (!std::strcmp(w, "xboard")) {
         switchToXboard(); // a GUI whose "xboard" came after the start-up poll
+        return 1;
+    }
+    if (!std::strcmp(w, "uci")) {
+        // A GUI whose "uci" came after the start-up poll: the answer starts on a line of its
+        // own, after the prompt.
+        enterUciMode();
+        std::printf("\n");
+        uciIdentify();
         return 1;
     }
     if (blocked) {

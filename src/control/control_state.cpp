@@ -4,6 +4,7 @@
 
 #include "control/console.h"
 #include "control/io.h"
+#include "control/uci.h"
 #include "control/xboard.h"
 
 int32_t saveChoice;
@@ -28,12 +29,18 @@ bool isSearchPolling() { return polling; }
 void searchInputPoll() {
     if (!searchPollEnabled)
         return;
+    if (uciMode && isNodeLimitReached())
+        return;
     if (!lineBuffered() && !inputEnded() && ++pollCalls % POLL_INTERVAL != 0)
         return;
     if (!inputEnded() && !inputWaiting())
         return;
     polling = true;
-    if (detectionFlags & DF_XBOARD_INPUT)
+    if (uciMode)
+        uciPollSearch();
+    else if (analyzing)
+        analysisPollSearch();
+    else if (detectionFlags & DF_XBOARD_INPUT)
         pollInputSearch();
     else
         userInputSearch();

@@ -2,6 +2,8 @@
 // xboard front ends share.
 #pragma once
 
+#include "board/board.h"
+
 #include <cstdint>
 
 // Runs the engine for the rest of the process: on every pass it searches its own move,
@@ -21,6 +23,9 @@ void checkGame();
 // afresh and saves the entry position first: lines can arrive faster than the main loop
 // regenerates. Only while no search runs (the search owns the ply-0 move list then).
 int16_t enterTypedMove(const char *text);
+// Index of the root move with the origin, target and promotion of m in the root list the last
+// generation left (searchData[0]), or -1.
+int16_t findRootMove(const move_list &m);
 // Plays root move `index` as the opponent's move at ply 0.
 void playRootMove(int16_t index);
 // The opponent's move while the predicted reply stands on the board: during the ponder search

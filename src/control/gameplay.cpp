@@ -88,6 +88,15 @@ bool answerPredictedReply(const char *text) {
     return true;
 }
 
+int16_t findRootMove(const move_list &m) {
+    for (int i = 0; i < mvstore[1] && i < MAX_MOVES; i++) {
+        const move_list &c = searchData[0][i];
+        if (c.from == m.from && c.to == m.to && c.promote == m.promote)
+            return (int16_t)i;
+    }
+    return -1;
+}
+
 void playRootMove(int16_t index) {
     ASSERT(index >= 0 && index < mvstore[1]);
     ply = 0;

@@ -127,13 +127,18 @@ void waitForInput() {
 }
 
 bool peekInputLine(char *buf, size_t size) {
-    if (!bufferHasNewline() && !sawEof && pollInput(0))
+    if (!bufferHasNewline() && !sawEof && inEnd - inStart < INPUT_BUFFER_SIZE && pollInput(0))
         fillBuffer(); // readable: this read returns at once
-    const char *nl = (const char *)memchr(inBuf + inStart, '\n', inEnd - inStart);
-    if (!nl || size == 0)
+    // A line is known without blocking when its newline is buffered, when it is the last text
+    // before the end of input, or when it fills the whole buffer (its beginning is all a
+    // caller can look at; reading it whole may then wait for the rest).
+    const char *end = (const char *)memchr(inBuf + inStart, '\n', inEnd - inStart);
+    if (!end && (sawEof || (inStart == 0 && inEnd == INPUT_BUFFER_SIZE)) && inStart != inEnd)
+        end = inBuf + inEnd;
+    if (!end || size == 0)
         return false;
     size_t n = 0;
-    for (const char *c = inBuf + inStart; c < nl && n + 1 < size; c++)
+    for (const char *c = inBuf + inStart; c < end && n + 1 < size; c++)
         if (*c != '\r')
             buf[n++] = *c;
     buf[n] = '\0';

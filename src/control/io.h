@@ -14,8 +14,9 @@ bool inputEnded();
 bool lineBuffered();
 // Blocks until bytes are waiting on fd 0 or input has ended: the engine has nothing else to do.
 void waitForInput();
-// Copies the first line into buf without consuming it when a complete line is available
-// without blocking (bytes already waiting are read into the buffer). False otherwise.
+// Copies the first line into buf without consuming it when it is known without blocking
+// (bytes already waiting are read into the buffer): a complete line, the last text before the
+// end of input, or the beginning of a line longer than the input buffer. False otherwise.
 bool peekInputLine(char *buf, size_t size);
 // Reads the next blank-delimited word (scanf "%s" style), blocking. False at end of input.
 bool readInputWord(char *buf, size_t size);

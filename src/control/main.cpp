@@ -7,6 +7,7 @@
 #include "control/control.h"
 #include "control/game.h"
 #include "control/io.h"
+#include "control/uci.h"
 #include "control/xboard.h"
 
 #include <cstdio>
@@ -37,18 +38,27 @@ int main(int argc, char **argv) {
     }
 
     std::memset(inputBuffer, 0, sizeof inputBuffer);
-    // A GUI that has already written "xboard" gets xboard mode before any banner; any other
-    // waiting line is left to the console.
-    char first[256];
-    if (peekInputLine(first, sizeof first) && !std::strncmp(first, "xboard", 6))
+    // A GUI that has already written "xboard" or "uci" gets its protocol before any banner;
+    // any other waiting line is left to the console.
+    char first[256] = "", word[8];
+    const bool waiting = peekInputLine(first, sizeof first);
+    firstWord(first, word, sizeof word);
+    if (waiting && !std::strncmp(first, "xboard", 6)) {
         pollInputGame();
+    } else if (waiting && !std::strcmp(word, "uci")) {
+        readInputLine(first, sizeof first);
+        enterUciMode();
+    }
     if (openBook()) {
         gameFlags |= GF_BOOK_ON | GF_IN_BOOK;
     } else {
-        std::printf("Opening book is missing.\n");
+        if (!uciMode) // UCI says it after the handshake, as an info string
+            std::printf("Opening book is missing.\n");
         gameFlags &= (uint8_t) ~(GF_BOOK_ON | GF_IN_BOOK);
     }
-    if (!(gameFlags & GF_XBOARD))
+    if (uciMode)
+        uciIdentify();
+    else if (!(gameFlags & GF_XBOARD))
         printBanner();
     runMainLoop();
 }

@@ -6,6 +6,7 @@
 #include "control/console.h"
 #include "control/control.h"
 #include "control/io.h"
+#include "control/uci.h"
 #include "control/xboard.h"
 #include "search/search.h"
 
@@ -123,6 +124,12 @@ void runMainLoop() {
     searchPollEnabled = true;
     for (;;) {
         ply = 0;
+        if (uciMode)
+            runUciLoop();
+        if (analyzing) {
+            analyzePosition();
+            continue;
+        }
         if (isEnginesTurn())
             thinkOnOwnMove();
         if ((gameFlags & GF_ENGINE_ACTIVE) && !(gameFlags & GF_NO_GAME)) {
@@ -136,7 +143,8 @@ void runMainLoop() {
                 }
             }
         }
-        readInput();
+        if (!analyzing) // "analyze" came during the search: analysis begins at once
+            readInput();
         if (!(gameFlags & GF_NO_GAME))
             checkGame();
     }

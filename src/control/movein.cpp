@@ -2,48 +2,65 @@
 #include "control/movetext.h"
 
 #include "control/control.h"
-#include "movegen/movegen.h"
 
 #include <cstring>
 
 namespace {
 
-// A parsed move text: origin (or -1 while unknown), target, promotion, moving piece letter.
+// What a move text says. The text is read against the generated legal moves, which already
+// know every pin, check and en passant right: a text names a move when exactly one legal move
+// fits everything it says.
 struct parsedMove {
-    int from, to, promote;
-    char piece;   // 'P' pawn, 'K', 'Q', 'R', 'B', 'N'
-    int fileHint; // origin file given (0..7) or -1
-    int rankHint; // origin row given (0..7) or -1
-    bool castleShort, castleLong;
+    char piece;      // 'P' pawn, 'K', 'Q', 'R', 'B', 'N'; 0 for the coordinate form
+    int from;        // origin square when written in full, else -1
+    int fileHint;    // origin file (0..7) when given, else -1; a pawn always has one
+    int rankHint;    // origin row (0..7) when given, else -1
+    int to;          // target square
+    int promote;     // promotion piece code, 0 when none
+    uint16_t castle; // MT_CASTLE_SHORT or MT_CASTLE_LONG for castling, else 0
 };
 
 bool isFile(char c) { return c >= 'a' && c <= 'h'; }
 bool isRank(char c) { return c >= '1' && c <= '8'; }
 bool isPieceLetter(char c) { return c == 'B' || c == 'K' || c == 'N' || c == 'Q' || c == 'R'; }
-bool isPromotionLetter(char c) { return c == 'B' || c == 'N' || c == 'Q' || c == 'R'; }
 bool isCastleO(char c) { return c == 'O' || c == 'o' || c == '0'; }
-int squareAt(char f, char r) { return (f - 'a') + 8 * ('8' - r); }
-int promotionCode(char c) {
-    return c == 'B' ? BISHOP : c == 'N' ? KNIGHT : c == 'R' ? ROOK : QUEEN;
-}
 bool isCheckMark(char c) { return c == '+' || c == '#'; }
+int squareAt(char f, char r) { return (f - 'a') + 8 * ('8' - r); }
 
-// Ranks 2..7 for a pawn that does not promote; 1 or 8 for one that does.
-bool innerRank(char r) { return r >= '2' && r <= '7'; }
-bool lastRank(char r) { return r == '1' || r == '8'; }
-
-bool castleText(const char *s, int n, parsedMove &m) {
-    if (n == 3 && isCastleO(s[0]) && s[1] == '-' && isCastleO(s[2]))
-        return m.castleShort = true;
-    if (n == 5 && isCastleO(s[0]) && s[1] == '-' && isCastleO(s[2]) && s[3] == '-' &&
-        isCastleO(s[4]))
-        return m.castleLong = true;
-    return false;
+// Promotion piece code of a letter; the coordinate form also takes the lower-case letters
+// that GUIs send ("e7e8q"). 0 for any other character.
+int promotionCode(char c, bool lowerToo) {
+    switch (c) {
+    case 'N':
+        return KNIGHT;
+    case 'B':
+        return BISHOP;
+    case 'R':
+        return ROOK;
+    case 'Q':
+        return QUEEN;
+    default:
+        break;
+    }
+    if (!lowerToo)
+        return 0;
+    return c == 'n' ? KNIGHT : c == 'b' ? BISHOP : c == 'r' ? ROOK : c == 'q' ? QUEEN : 0;
 }
 
-// Piece move forms: Nf3, Nxf3, Nbd2, N1d2, Nbxd2, N1xd2, Ng1f3, Ng1xf3 (no check mark).
+// O-O and O-O-O, each O written as O, o or 0.
+bool castleText(const char *s, int n, parsedMove &m) {
+    if (n != 3 && n != 5)
+        return false;
+    for (int i = 0; i < n; i++)
+        if (i % 2 == 0 ? !isCastleO(s[i]) : s[i] != '-')
+            return false;
+    m.castle = n == 3 ? MT_CASTLE_SHORT : MT_CASTLE_LONG;
+    return true;
+}
+
+// Piece moves: Nf3, Nxf3, Nbd2, N1d2, Nbxd2, N1xd2, Ng1f3, Ng1xf3.
 bool pieceText(const char *s, int n, parsedMove &m) {
-    if (!isPieceLetter(s[0]) || n < 3)
+    if (n < 3)
         return false;
     m.piece = s[0];
     const char *t = s + n - 2; // the target square ends every form
@@ -67,114 +84,93 @@ bool pieceText(const char *s, int n, parsedMove &m) {
     return false;
 }
 
-// Pawn forms: e4, ed5, exd5, e8Q, e8=Q, ed8Q, exd8=Q, and the coordinate form e2e4.
-bool pawnText(const char *s, int n, parsedMove &m) {
-    if (!isFile(s[0]))
+// The coordinate form e2e4 for any piece, with the promotion letter for a pawn (e7e8q).
+bool coordinateText(const char *s, int n, parsedMove &m) {
+    if ((n != 4 && n != 5) || !isFile(s[0]) || !isRank(s[1]) || !isFile(s[2]) || !isRank(s[3]))
         return false;
-    m.piece = 'P';
-    if (n == 2 && isRank(s[1]) && innerRank(s[1])) { // e4
-        m.to = squareAt(s[0], s[1]);
-        return true;
-    }
-    if (n == 3 && isFile(s[1]) && isRank(s[2]) && innerRank(s[2])) { // ed5
-        m.fileHint = s[0] - 'a';
-        m.to = squareAt(s[1], s[2]);
-        return true;
-    }
-    if (n == 3 && isRank(s[1]) && lastRank(s[1]) && isPromotionLetter(s[2])) { // e8Q
-        m.to = squareAt(s[0], s[1]);
-        m.promote = promotionCode(s[2]);
-        return true;
-    }
-    if (n == 4 && isRank(s[1]) && lastRank(s[1]) && s[2] == '=' && isPromotionLetter(s[3])) {
-        m.to = squareAt(s[0], s[1]); // e8=Q
-        m.promote = promotionCode(s[3]);
-        return true;
-    }
-    if (n == 4 && s[1] == 'x' && isFile(s[2]) && isRank(s[3]) && innerRank(s[3])) { // exd5
-        m.fileHint = s[0] - 'a';
-        m.to = squareAt(s[2], s[3]);
-        return true;
-    }
-    if (n == 4 && isFile(s[1]) && isRank(s[2]) && lastRank(s[2]) && isPromotionLetter(s[3])) {
-        m.fileHint = s[0] - 'a'; // ed8Q
-        m.to = squareAt(s[1], s[2]);
-        m.promote = promotionCode(s[3]);
-        return true;
-    }
-    if (n == 4 && isRank(s[1]) && isFile(s[2]) && isRank(s[3])) { // e2e4: any piece
-        m.piece = 0;
-        m.from = squareAt(s[0], s[1]);
-        m.to = squareAt(s[2], s[3]);
-        return true;
-    }
-    if (n == 6 && s[1] == 'x' && isFile(s[2]) && isRank(s[3]) && lastRank(s[3]) && s[4] == '=' &&
-        isPromotionLetter(s[5])) { // exd8=Q
-        m.fileHint = s[0] - 'a';
-        m.to = squareAt(s[2], s[3]);
-        m.promote = promotionCode(s[5]);
-        return true;
-    }
-    return false;
+    m.piece = 0;
+    m.from = squareAt(s[0], s[1]);
+    m.to = squareAt(s[2], s[3]);
+    if (n == 5 && (m.promote = promotionCode(s[4], true)) == 0)
+        return false;
+    return true;
 }
 
-// Splits an optional check mark off where the notation allows one, then parses the rest.
+// Pawn moves: a push e4, a capture exd5 or ed5 (the x may be left out), and either of them
+// onto the last rank with its promotion piece, with or without "=": e8Q, e8=Q, exd8Q, ed8=Q.
+// A capture names an adjacent file; a pawn reaches the last rank only by promoting.
+bool pawnText(const char *s, int n, parsedMove &m) {
+    int i = 1;
+    bool capture = false;
+    if (s[i] == 'x') {
+        capture = true;
+        i++;
+        if (i >= n || !isFile(s[i]))
+            return false;
+    }
+    char targetFile = s[0];
+    if (i < n && isFile(s[i])) {
+        capture = true;
+        targetFile = s[i++];
+    }
+    if (i >= n || !isRank(s[i]))
+        return false;
+    const char rank = s[i++];
+    if (i < n && s[i] == '=') {
+        i++;
+        if (i >= n || !promotionCode(s[i], false))
+            return false;
+    }
+    if (i < n && (m.promote = promotionCode(s[i], false)) != 0)
+        i++;
+    if (i != n)
+        return false;
+    const bool lastRank = rank == '1' || rank == '8';
+    if (lastRank != (m.promote != 0))
+        return false;
+    const int shift = targetFile - s[0];
+    if (capture && shift != 1 && shift != -1)
+        return false; // a pawn captures onto a neighbouring file only
+    m.piece = 'P';
+    m.fileHint = s[0] - 'a';
+    m.to = squareAt(targetFile, rank);
+    return true;
+}
+
+// Reads a text without its check mark into m; false when it is no move text at all.
 bool parseText(const char *s, int n, parsedMove &m) {
-    const bool mark = isCheckMark(s[n - 1]);
-    if (castleText(s, mark ? n - 1 : n, m))
+    if (n > 0 && isCheckMark(s[n - 1]))
+        n--;
+    if (n < 2)
+        return false;
+    if (castleText(s, n, m))
         return true;
     if (isPieceLetter(s[0]))
-        return pieceText(s, mark ? n - 1 : n, m) && (!mark || n - 1 <= 6);
-    if (!mark)
-        return pawnText(s, n, m);
-    // Pawn forms that may carry a check mark: e4+, exd5+, e8=Q+, exd8=Q+.
-    const int core = n - 1;
-    if (core == 2 || (core == 4 && (s[1] == 'x' || s[2] == '=')) || core == 6)
-        return pawnText(s, core, m);
-    return false;
+        return pieceText(s, n, m);
+    if (!isFile(s[0]))
+        return false;
+    return coordinateText(s, n, m) || pawnText(s, n, m);
 }
 
-// The origin of a pawn move on the entry position (origin file hint for captures).
-int pawnOrigin(const parsedMove &m, bool white) {
-    const int back = white ? 8 : -8;
-    if (m.fileHint >= 0)
-        return (m.to + back) - ((m.to + back) & 7) + m.fileHint;
-    const int one = m.to + back;
-    const int two = m.to + 2 * back;
-    const int fourthRow = white ? 4 : 3; // rank 4 for White, rank 5 for Black
-    const int pawn = white ? WPAWN : BPAWN;
-    const int colour = white ? WHITE : BLACK;
-    if ((m.to >> 3) == fourthRow && savedSquares.colsq[one] == NOCOLOUR &&
-        savedSquares.insq[two] == pawn && savedSquares.colsq[two] == colour)
-        return two;
-    return one;
-}
-
-// Origin of a piece move among the own pieces of that letter that reach the target.
-int pieceOrigin(const parsedMove &m, bool white, int8_t pond) {
-    const char filter = white ? m.piece : (char)(m.piece - 'A' + 'a');
-    const uint64_t cands = pond ? ponderScan(m.piece, filter, (int8_t)m.to)
-                                : piece_scan(m.piece, filter, (int8_t)m.to);
-    if (cands == 0)
-        return -1;
-    const int top = msb(cands);
-    const uint64_t others = cands & ~(1ULL << top);
-    if (m.from >= 0)
-        return (others && pintest(others, (int8_t)top, 3) == -1) ? -1 : m.from;
-    if (m.fileHint < 0 && m.rankHint < 0) {
-        if (!others)
-            return top;
-        return pintest(others, (int8_t)top, 1);
-    }
-    if (others && pintest(others, (int8_t)top, 2) == -1)
-        return -1;
-    uint64_t kept = 0;
-    for (uint64_t b = cands; b; b &= b - 1) {
-        const int s = lsb(b);
-        if ((m.fileHint < 0 || (s & 7) == m.fileHint) && (m.rankHint < 0 || (s >> 3) == m.rankHint))
-            kept |= 1ULL << s;
-    }
-    return kept ? msb(kept) : -1;
+// Does the legal move l fit everything the text says?
+bool fits(const parsedMove &m, const move_list &l) {
+    if (m.castle)
+        return (l.type & m.castle) != 0;
+    if (l.to != m.to || l.promote != m.promote)
+        return false;
+    if (m.from >= 0 && l.from != m.from)
+        return false;
+    if (m.fileHint >= 0 && (l.from & 7) != m.fileHint)
+        return false;
+    if (m.rankHint >= 0 && (l.from >> 3) != m.rankHint)
+        return false;
+    if (m.piece == 0)
+        return true; // the coordinate form names the origin itself
+    if (m.piece == 'P')
+        return l.moved == WPAWN || l.moved == BPAWN;
+    // A king's step to g1 or c1 is no way to write castling.
+    const int kind = m.piece == 'K' ? KING : promotionCode(m.piece, false);
+    return l.moved == kind && !(l.type & (MT_CASTLE_SHORT | MT_CASTLE_LONG));
 }
 
 } // namespace
@@ -185,36 +181,23 @@ int16_t checkMove(const char *s, int8_t pond) {
         n--;
     if (n < 2 || n > 7)
         return -1;
-    parsedMove m = {-1, -1, 0, 0, -1, -1, false, false};
+    parsedMove m = {0, -1, -1, -1, -1, 0, 0};
     if (!parseText(s, n, m))
         return -1;
-    const bool white = (gameFlags & GF_ENTRY_WHITE) != 0;
-    if (m.castleShort || m.castleLong) {
-        m.from = white ? 60 : 4;
-        m.to = m.castleShort ? m.from + 2 : m.from - 2;
-    } else if (m.piece == 'P') {
-        m.from = pawnOrigin(m, white);
-    } else if (m.piece == 'K') {
-        if (m.from >= 0 || m.fileHint >= 0 || m.rankHint >= 0)
-            return -1; // the king is unique: naming its origin is no legal text
-        const uint64_t king = white ? sideBoards.whking : sideBoards.blking;
-        if (!king)
-            return -1;
-        m.from = lsb(king);
-    } else if (m.piece != 0) {
-        m.from = pieceOrigin(m, white, pond);
-    } else {
-        // Coordinate form: a pawn reaching the last rank must name its promotion piece.
-        const int8_t p = savedSquares.insq[m.from];
-        if ((p == WPAWN && m.to < 8) || (p == BPAWN && m.to >= 56))
-            return -1;
-    }
-    if (m.from < 0 || m.from > 63)
+    // The king is alone of its kind: a text that names its origin is no text of a king move.
+    if (m.piece == 'K' && (m.from >= 0 || m.fileHint >= 0 || m.rankHint >= 0))
         return -1;
     const move_list *list = pond ? ponderStack : searchData[ply];
-    const int count = pond ? ponderStore : mvstore[ply + 1];
-    for (int i = 0; i < count && i < MAX_MOVES; i++)
-        if (list[i].from == m.from && list[i].to == m.to && list[i].promote == m.promote)
-            return (int16_t)i;
-    return -1;
+    int count = pond ? ponderStore : mvstore[ply + 1];
+    if (count > MAX_MOVES)
+        count = MAX_MOVES;
+    int16_t found = -1;
+    for (int i = 0; i < count; i++) {
+        if (!fits(m, list[i]))
+            continue;
+        if (found >= 0)
+            return -1; // more than one legal move fits: the text is ambiguous
+        found = (int16_t)i;
+    }
+    return found;
 }

@@ -115,3 +115,17 @@ void moveline(uint64_t movenodes, int32_t moveval, int32_t moveply) {
         std::printf("%s ", sanstring(currentline[i]));
     std::printf("\n");
 }
+
+char *coordstring(move_list m) {
+    static char text[6];
+    if (m.from == m.to || m.from < 0 || m.from > 63 || m.to < 0 || m.to > 63) {
+        std::strcpy(text, "0000"); // the null move of the coordinate notation: no move
+        return text;
+    }
+    char *p = putSquare(text, m.from);
+    p = putSquare(p, m.to);
+    if (m.promote >= KNIGHT && m.promote <= QUEEN)
+        *p++ = (char)(pieceChar[m.promote] - 'A' + 'a');
+    *p = '\0';
+    return text;
+}

@@ -1,10 +1,13 @@
-// Move text: SAN output, SAN and coordinate input, legal-move listing, thinking lines.
+// Move text: SAN and coordinate output, SAN and coordinate input, legal-move listing, thinking lines.
 #pragma once
 
 #include "board/board.h"
 
 // The move in standard algebraic notation (a static buffer overwritten by each call).
 char *sanstring(move_list san);
+// The move in coordinates as UCI writes it: e2e4, e7e8q, e1g1 for castling, 0000 for none
+// (a static buffer overwritten by each call).
+char *coordstring(move_list m);
 // Index of the legal move the text names in the root list (pond 0) or the ponder list
 // (pond 1), matched on the saved entry position; -1 when none.
 int16_t checkMove(const char *s, int8_t pond);

@@ -45,15 +45,21 @@ void printPerftRows(int depth) {
     }
 }
 
-// Depth 1 to 30 from the first one or two characters; 0 when invalid.
+// The depth a line asks for: a whole number from 1 to 30, blanks around it allowed; 0 for
+// anything else. Every character counts: a perft deeper than 30, or one read from the first
+// digits of "100", would never end.
 static int parsePerftDepth(const char *s) {
-    if (s[0] < '1' || s[0] > '9')
+    while (*s == ' ' || *s == '\t')
+        s++;
+    int depth = 0, digits = 0;
+    for (; std::isdigit((unsigned char)*s); s++, digits++)
+        if (depth <= 30)
+            depth = depth * 10 + (*s - '0');
+    while (*s == ' ' || *s == '\t')
+        s++;
+    if (digits == 0 || *s != '\0' || depth < 1 || depth > 30)
         return 0;
-    if (s[1] == '\0')
-        return s[0] - '0';
-    if (s[0] > '3' || !std::isdigit((unsigned char)s[1]) || (s[0] == '3' && s[1] != '0'))
-        return 0;
-    return (s[0] - '0') * 10 + (s[1] - '0');
+    return depth;
 }
 
 void perftDialog() {

@@ -3,6 +3,7 @@
 #include "control/console.h"
 #include "control/control.h"
 #include "control/movetext.h"
+#include "control/uci.h"
 #include "search/search.h"
 
 #include <cstdio>
@@ -11,6 +12,10 @@
 static bool isConsoleMode() { return (gameFlags & GF_XBOARD) == 0; }
 
 static void showSearchReport(const searchReport &r) {
+    if (uciMode) {
+        uciReport(r);
+        return;
+    }
     switch (r.kind) {
     case REPORT_THINKING:
         pvline(r.depth, r.score, r.seconds, r.nodes, r.ponderLine);

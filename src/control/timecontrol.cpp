@@ -19,6 +19,7 @@ constexpr int8_t INCREMENTAL_MIN_SHARE = 20;
 constexpr int32_t SAFETY_DIVISOR = 10;
 constexpr int32_t MIN_SAFETY_MS = 50;
 constexpr int32_t MIN_BUDGET_MS = 5;
+constexpr int32_t LEVEL_MOVES_MOST = 99; // moves per period: two digits, as "level" reads them
 
 int32_t timeleft, opptimeleft, increment;
 int8_t movesleft, movesPerTime;
@@ -140,14 +141,11 @@ static void capBudget(int32_t clock) {
         normalTime.savedTime = limit - normalTime.searchTime;
 }
 
-// The GUI reports the engine's clock before each move; the budget shares what is left
-// (less a reserve) among the moves still to play before the next control.
-void timeReport(int32_t centiseconds) {
-    if (centiseconds < 0)
-        centiseconds = 0;
-    if (centiseconds > NO_TIME_LIMIT / 10)
-        centiseconds = NO_TIME_LIMIT / 10;
-    const int32_t clock = centiseconds * 10;
+static int32_t clampMs(int32_t ms, int32_t most) { return ms < 0 ? 0 : (ms > most ? most : ms); }
+
+// The budget of this move from the engine's clock in milliseconds: what is left (less a
+// reserve) is shared among the moves still to play before the next control.
+static void shareClock(int32_t clock) {
     const uint8_t control = timeFlags & 0x0F;
     if (control & TF_CONVENTIONAL) {
         movesleft = (int8_t)(movesleft - 1);
@@ -181,6 +179,45 @@ void timeReport(int32_t centiseconds) {
         return;
     }
     capBudget(clock);
+}
+
+void timeReport(int32_t centiseconds) {
+    shareClock(clampMs(centiseconds, NO_TIME_LIMIT / 10) * 10);
+}
+
+// The GUI's transmission lag is paid from the budget: a move that the engine ends on time may
+// still reach the GUI `overhead` milliseconds later.
+static void keepBack(int32_t overhead) {
+    normalTime.searchTime -= overhead;
+    if (normalTime.searchTime < MIN_BUDGET_MS)
+        normalTime.searchTime = MIN_BUDGET_MS;
+}
+
+void clockBudget(int32_t clockMs, int32_t incrementMs, int32_t movesToGo, int32_t halfMoves,
+                 int32_t overhead) {
+    overhead = clampMs(overhead, NO_TIME_LIMIT);
+    const int32_t clock = clampMs(clockMs, NO_TIME_LIMIT);
+    if (movesToGo > 0) {
+        const int32_t moves = movesToGo > LEVEL_MOVES_MOST ? LEVEL_MOVES_MOST : movesToGo;
+        timeFlags = (uint8_t)((timeFlags & 0xF0) | TF_CONVENTIONAL);
+        movesPerTime = (int8_t)moves;
+        movesleft = (int8_t)(moves + 1); // shareClock counts this move off
+    } else {
+        // The countdown of the 60 planned moves as if the engine had played every other
+        // half-move of the game from its start.
+        const int32_t played = clampMs(halfMoves, 2 * INCREMENTAL_COUNTDOWN) / 2;
+        timeFlags = (uint8_t)((timeFlags & 0xF0) | TF_INCREMENTAL);
+        increment = clampMs(incrementMs, NO_TIME_LIMIT / 2);
+        movesleft = (int8_t)(played < INCREMENTAL_COUNTDOWN ? INCREMENTAL_COUNTDOWN - played : 1);
+    }
+    shareClock(clock > overhead ? clock - overhead : 0);
+    keepBack(overhead);
+}
+
+void moveTimeBudget(int32_t milliseconds, int32_t overhead) {
+    const int32_t ms = clampMs(milliseconds, NO_TIME_LIMIT);
+    overhead = clampMs(overhead, NO_TIME_LIMIT);
+    setFixedTime(ms - overhead > MIN_BUDGET_MS ? ms - overhead : MIN_BUDGET_MS);
 }
 
 void setFixedTime(int32_t milliseconds) {

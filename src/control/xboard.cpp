@@ -18,10 +18,11 @@ static const char *const FEATURES = "feature sigint=0 sigterm=0 colors=0 setboar
                                     "san=1 done=1\n";
 
 // Words a GUI sends that need no action here: the feature answers, the opponent's name and
-// rating, the ICS host, hardware hints, old-style colour commands, analysis status.
-static const char *const HARMLESS[] = {"random",  "playother", "accepted", "rejected", "variant",
-                                       "name",    "rating",    "ics",      "memory",   "cores",
-                                       "egtpath", "option",    "white",    "black",    "."};
+// rating, the ICS host, hardware hints, old-style colour commands, analysis status and the end
+// of an analysis that is no longer running.
+static const char *const HARMLESS[] = {
+    "random", "playother", "accepted", "rejected", "variant", "name",  "rating", "ics",
+    "memory", "cores",     "egtpath",  "option",   "white",   "black", ".",      "exit"};
 
 void firstWord(const char *line, char *word, unsigned size) {
     size_t n = 0;
@@ -181,8 +182,7 @@ static bool userMove(const char *move) {
     return true;
 }
 
-// Handles one line; false when the line is unrecognised.
-static bool gameLine(char *line) {
+bool xboardGameLine(char *line) {
     char word[32];
     firstWord(line, word, sizeof word);
     if (word[0] == '\0')
@@ -215,6 +215,9 @@ static bool gameLine(char *line) {
     } else if (!std::strcmp(word, "go")) {
         xboardGo();
         return true;
+    } else if (!std::strcmp(word, "analyze")) {
+        startAnalysis();
+        return true; // the main loop starts thinking
     } else if (!std::strcmp(word, "usermove")) {
         if (!userMove(restOfLine(line, word)))
             return false;
@@ -248,7 +251,7 @@ void pollInputGame() {
     char line[256];
     if (!readInputLine(line, sizeof line))
         quitEngine(); // the GUI has gone
-    if (!gameLine(line)) {
+    if (!xboardGameLine(line)) {
         // An unrecognised line ends the game.
         detectionFlags &= 0x17;
         searchFlags = 0;

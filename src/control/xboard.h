@@ -15,6 +15,21 @@ void switchToXboard();
 
 // "go": the engine plays the side to move, from now on.
 void xboardGo();
+// Handles one line of the passive engine (set-up, force mode, between games); false when the
+// line is unrecognised.
+bool xboardGameLine(char *line);
+
+// Analyze mode (xboard_analyze.cpp): an endless search of the board position, restarted
+// whenever the position changes; no move is played.
+extern bool analyzing;
+// "analyze": analysis begins with the next pass of the main loop.
+void startAnalysis();
+// One pass of the main loop in analyze mode: searches the position when it has changed, then
+// reads and handles one line ("exit" leaves the mode).
+void analyzePosition();
+// The search's input poll in analyze mode: "." and "ping" are answered at once, any other
+// line stops the search and is read after it.
+void analysisPollSearch();
 
 // Shared by the two handlers (xboard.cpp).
 enum class xbSetting { NONE, DONE, REFUSED };

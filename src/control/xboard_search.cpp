@@ -62,6 +62,9 @@ static void searchLine(char *line) {
         // The engine already plays; waiting for a move it takes the side to move instead.
         if (!isSearchPolling() && !(searchFlags & SF_PONDER_MOVE_MADE))
             xboardGo();
+    } else if (!std::strcmp(word, "analyze")) {
+        stopSearch = 6; // force mode first: a predicted reply comes off the board
+        startAnalysis();
     } else if (!std::strcmp(word, "easy")) {
         searchFlags &= (uint8_t)~SF_PONDER_ON;
         if (searchFlags & (SF_PONDERING | SF_PONDER_MOVE_MADE))

@@ -110,8 +110,7 @@ inline int32_t exchangeEstimate(int c, int piece, int from, int to, int captured
     if (oppSet == 0)
         return pieceValue[captured]; // nothing can take back
     // Our bishop behind our own pawn supports the square once the pawns have been traded.
-    if (own.oppPawnBQ[to] != 0 && seeIndexHasPawn(oppSet) && (oppSet == 96 || ownSet > 0))
-        ownSet = seeIndexAdd(ownSet, own.oppPawnBQ[to]);
+    ownSet = withPawnBackup(ownSet, oppSet, own.oppPawnBQ[to]);
 
     const int k = exchangeClass(piece);
     if (own.ownQueen[to] == 0 && opp.ownQueen[to] == 0)

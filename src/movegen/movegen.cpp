@@ -142,8 +142,8 @@ int moveExchangeValue(const genContext &g, int kind, int slot, int8_t f, int8_t 
     // The mover no longer defends the square it stands on.
     D = seeIndexMinusOne(own.boardScan[t], group);
     // A bishop or queen behind one of our pawns joins in once the pawn has recaptured.
-    if (!pawnPush && own.oppPawnBQ[t] != 0 && (A & 0x60) != 0 && (A == 96 || D > 0))
-        D = seeIndexAdd(D, own.oppPawnBQ[t]);
+    if (!pawnPush)
+        D = withPawnBackup(D, A, own.oppPawnBQ[t]);
 
     const uint8_t flags = depthFlags[ply];
     if ((flags & DPF_EVAL_SEE) || (captured != EMPTY && (flags & DPF_THREAT_SEE)))
@@ -238,7 +238,10 @@ bool addMove(genContext &g, int8_t from, int8_t to, int8_t promote, int8_t captu
     return true;
 }
 
-// Move text must name the origin file or rank when another piece of the same kind reaches t.
+// Move text must name the origin of a piece when another piece of its kind can legally move to
+// t as well (a pinned piece that must stay on its line does not count). The file is named
+// when it tells the pieces apart, else the rank, else both: MT_OTHER_FILE asks for the file,
+// MT_SAME_FILE for the rank.
 static uint16_t disambiguation(const genContext &g, int kind, int8_t f, int8_t t) {
     const evaluator &own = *g.own;
     bool several = kind == QUEEN    ? own.queenCount > 1
@@ -250,15 +253,21 @@ static uint16_t disambiguation(const genContext &g, int kind, int8_t f, int8_t t
     char attack = SCAN_LETTER[kind];
     char filter = g.c == WHITE ? attack : (char)(attack - 'A' + 'a');
     uint64_t others = piece_scan(attack, filter, t) & ~mask[f];
-    uint16_t bits = 0;
+    bool rivals = false, sameFile = false, sameRank = false;
     while (others) {
-        int s = lsb(others);
+        const int8_t s = (int8_t)lsb(others);
         others &= ~mask[s];
-        bits |= (s & 7) == (f & 7) ? MT_SAME_FILE : MT_OTHER_FILE;
-        if (kind != QUEEN) // only queens can come from more than two directions at once
-            break;
+        if (!legalTargets(g, s, mask[t]))
+            continue;
+        rivals = true;
+        sameFile |= (s & 7) == (f & 7);
+        sameRank |= (s >> 3) == (f >> 3);
     }
-    return bits;
+    if (!rivals)
+        return 0;
+    if (!sameFile)
+        return MT_OTHER_FILE;
+    return sameRank ? (uint16_t)(MT_OTHER_FILE | MT_SAME_FILE) : MT_SAME_FILE;
 }
 
 // Squares from which a piece of `kind` gives direct check.
@@ -453,8 +462,10 @@ void movgen(int8_t gen, int8_t inQS) {
     g.own = &seeOf(g.c);
     g.opp = &seeOf(g.o);
     g.occ = b.allpieces;
-    g.enemy = piecesOf(b, g.o);
-    g.free = ~piecesOf(b, g.c);
+    // The enemy king is never a target: in a position that left it in check the generator
+    // would otherwise offer its capture, which no move record or exchange table can hold.
+    g.enemy = piecesOf(b, g.o) & ~kingOf(b, g.o);
+    g.free = ~piecesOf(b, g.c) & ~kingOf(b, g.o);
     g.pinLine = g.c == WHITE ? g.own->kingWhitePieces : g.own->kingBlackPieces;
     g.discLine = g.c == WHITE ? g.opp->kingWhitePieces : g.opp->kingBlackPieces;
     g.inCheck = (depthFlags[ply] & DPF_IN_CHECK) != 0;

@@ -80,5 +80,3 @@ int8_t verifySavedPin(uint64_t kattack, int8_t kpos, int8_t xmark);
 uint64_t verifyChSq(uint64_t kattack, uint64_t allsq, int8_t kpos);
 // >= 0 when the promotion xfrom-xto to xpiece checks the king on kpos.
 int8_t verifyProm(uint64_t kattack, int8_t kpos, int8_t xfrom, int8_t xto, int8_t xpiece);
-// Pin filter of candidate origins of a typed move on the saved entry position.
-int8_t pintest(uint64_t tempx, int8_t xx, int8_t entered);

@@ -116,6 +116,7 @@ int8_t verifySavedPin(uint64_t kattack, int8_t kpos, int8_t xmark) {
 
 // A check by a pawn or knight is answered on the checker's square; a line check on any square
 // from the king to the checker. Two checkers at once leave only king moves: the empty set.
+// Every checker counts, leapers included, so no capture of one of two checkers slips through.
 // The enemy is the colour opposing the king on kpos.
 uint64_t verifyChSq(uint64_t kattack, uint64_t allsq, int8_t kpos) {
     ASSERT(kpos >= 0 && kpos < 64);
@@ -125,12 +126,12 @@ uint64_t verifyChSq(uint64_t kattack, uint64_t allsq, int8_t kpos) {
     if (kingColour == NOCOLOUR)
         kingColour = whiteToMoveFlag(gameFlags) ? WHITE : BLACK;
     // An enemy pawn attacks kpos from the squares an own pawn on kpos would attack.
-    uint64_t p =
-        kingColour == BLACK ? blpawnattack[kpos] & b.whpawns : whpawnattack[kpos] & b.blpawns;
-    if (p == 0)
-        p = knightattack[kpos] & (kingColour == BLACK ? b.whknights : b.blknights);
-    else
-        kattack &= ~mask[msb(p)]; // the checking pawn is no line piece
+    const uint64_t p =
+        (kingColour == BLACK ? blpawnattack[kpos] & b.whpawns : whpawnattack[kpos] & b.blpawns) |
+        (knightattack[kpos] & (kingColour == BLACK ? b.whknights : b.blknights));
+    if (p & (p - 1))
+        return 0;
+    kattack &= ~p; // a checking pawn is no line piece
     uint64_t r = 0;
     while (kattack) {
         const int s = msb(kattack);
@@ -170,53 +171,5 @@ int8_t verifyProm(uint64_t kattack, int8_t kpos, int8_t xfrom, int8_t xto, int8_
         if (d <= 3 ? lineMover : diagMover)
             return (int8_t)d;
     }
-    return -1;
-}
-
-// The parser's origin filter: which of up to three candidate origins of a typed piece move
-// are free to move (not pinned against the own king in the entry position, or pinned along
-// a line the piece itself moves on). `entered` 1 names the single free candidate, 2 and 3
-// only report whether the typed move stays possible.
-int8_t pintest(uint64_t tempx, int8_t xx, int8_t entered) {
-    ASSERT(xx >= 0 && xx < 64);
-    const bool white = (gameFlags & GF_ENTRY_WHITE) != 0;
-    const uint64_t kingSet = white ? sideBoards.whking : sideBoards.blking;
-    if (kingSet == 0)
-        return -1;
-    const int8_t king = (int8_t)lsb(kingSet);
-    const uint64_t lines = ponderScan('Q', white ? 'W' : 'X', king);
-    int8_t cand[3] = {xx, NO_SQUARE, NO_SQUARE};
-    if (tempx) {
-        cand[1] = (int8_t)msb(tempx);
-        const uint64_t rest = tempx & ~mask[cand[1]];
-        if (rest) {
-            cand[2] = (int8_t)msb(rest);
-            if (rest & ~mask[cand[2]])
-                return -1; // more than three candidates: the text must disambiguate
-        }
-    }
-    const int piece = savedSquares.insq[xx];
-    int8_t result[3] = {9, 9, 9}; // 9 = not examined, so never counted as free
-    for (int i = 0; i < 3; i++) {
-        if (cand[i] < 0)
-            continue;
-        int8_t r = verifySavedPin(lines, king, cand[i]);
-        if (((piece == ROOK || piece == QUEEN) && r <= 3) ||
-            ((piece == BISHOP || piece == QUEEN) && r >= 4))
-            r = -1;
-        result[i] = r;
-    }
-    int freeCount = 0;
-    for (int8_t r : result)
-        freeCount += r == -1;
-    if (entered == 1 && freeCount == 1) {
-        for (int i = 0; i < 3; i++)
-            if (result[i] == -1)
-                return cand[i];
-    }
-    if (entered == 2 && (freeCount == 1 || freeCount == 2))
-        return 0;
-    if (entered == 3 && freeCount > 0)
-        return 0;
     return -1;
 }

@@ -396,9 +396,7 @@ static void exchangeValues() {
         if (a == 0)
             continue; // unattacked: safe, and the row already says 0
         const int cls = piece == QUEEN ? 0 : piece == ROOK ? 1 : piece >= KNIGHT ? 2 : 3;
-        int d = own.boardScan[s];
-        if (own.oppPawnBQ[s] != 0 && seeIndexHasPawn(a) && (a == 96 || d > 0))
-            d = seeIndexAdd(d, own.oppPawnBQ[s]);
+        const int d = withPawnBackup(own.boardScan[s], a, own.oppPawnBQ[s]);
         if (own.ownQueen[s] == 0 && opp.ownQueen[s] == 0) {
             row[s] = -10 * seeTable[cls][d][a];
         } else {

@@ -493,29 +493,29 @@ static int32_t examineMove(childWork &w, int16_t &alpha, int16_t beta, int16_t m
         return w.value;
     }
     if (!w.decided) {
-        probeChild(w, alpha, beta); // Step 7.
+        probeChild(w, alpha, beta); // Step 7: the table's answer
         if (!w.decided && !w.onPV) {
-            estimateChild(w, mate); // Step 8.
+            estimateChild(w, mate); // Step 8: estimate and futility
             if (!w.decided)
                 futility(w, alpha);
         }
     }
-    staticWork(w, mate); // Step 9.
+    staticWork(w, mate); // Step 9: the child's static work
     if (!w.decided)
-        extendChild(w); // Step 10.
+        extendChild(w); // Step 10: extensions
     if (!w.decided)
-        plyLimit(w);                                     // Step 11.
-    nullMoveAndReductions(w, alpha, beta, mate, xDepth); // Step 12.
+        plyLimit(w);                                     // Step 11: the ply limit
+    nullMoveAndReductions(w, alpha, beta, mate, xDepth); // Step 12: null move, reductions
     if (stopSearch > 0) {
         w.value = alpha;
         return w.value;
     }
     int32_t inputValue = 0;
-    if (pollInput(alpha, inputValue)) { // Step 13.
+    if (pollInput(alpha, inputValue)) { // Step 13: input
         w.value = inputValue;
         return w.value;
     }
-    frontierMateDistance(w, alpha, mate); // Step 14.
+    frontierMateDistance(w, alpha, mate); // Step 14: mate distance at the frontier
     // Step 15. Score the child.
     if (w.decided) {
         if (w.record && stopSearch == 0) {
@@ -529,7 +529,7 @@ static int32_t examineMove(childWork &w, int16_t &alpha, int16_t beta, int16_t m
     else
         w.value = -AlphaBeta((int8_t)w.depth, (int16_t)-beta, (int16_t)-alpha, mate,
                              (int16_t)-w.low, (int16_t)-w.high, xDepth);
-    researchReduced(w, alpha, beta, mate, xDepth); // Step 16.
+    researchReduced(w, alpha, beta, mate, xDepth); // Step 16: re-search of a reduced move
     return w.value;
 }
 

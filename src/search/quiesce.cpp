@@ -285,11 +285,11 @@ int16_t Quiesce(int8_t QSdepth, int8_t checksDepth, int16_t alpha, int16_t beta,
             w.record = false;
         }
         if (!w.decided)
-            probeChild(w, alpha, beta); // Step 5.
+            probeChild(w, alpha, beta); // Step 5: the table's answer
         if (!w.decided)
-            estimateChild(w, alpha); // Step 6.
+            estimateChild(w, alpha); // Step 6: cut-offs on the estimate
         if (!w.decided)
-            evaluateChild(w, QSdepth, checksDepth, alpha, beta, mate); // Step 7.
+            evaluateChild(w, QSdepth, checksDepth, alpha, beta, mate); // Step 7: stand-pat work
         // Step 8. Input.
         int32_t inputValue = 0;
         if (pollInput(alpha, inputValue)) {
@@ -340,7 +340,7 @@ int16_t Quiesce(int8_t QSdepth, int8_t checksDepth, int16_t alpha, int16_t beta,
         // Step 12. Fail-soft best of this node.
         if (stopSearch == 0 && -passThreshhold[ply] < passThreshhold[ply - 1])
             passThreshhold[ply - 1] = -passThreshhold[ply];
-        signalParent(alpha, beta); // Step 13.
+        signalParent(alpha, beta); // Step 13: early stop of the parent
         // Step 14. Take the move back.
         gameFlags ^= GF_WHITE_TO_MOVE;
         if (stopSearch == 0)

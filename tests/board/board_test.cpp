@@ -1,28 +1,8 @@
-// Bit utilities at their edges and the saturating arithmetic on attacker-set indexes.
+// The saturating arithmetic on attacker-set indexes.
 #include "board/board.h"
 #include "board/setup.h"
 
 #include <gtest/gtest.h>
-
-TEST(BitUtilities, HighestAndLowestSquareAtTheWordHalves) {
-    const uint64_t b3and40 = (1ULL << 3) | (1ULL << 40);
-    EXPECT_EQ(msb(b3and40), 40);
-    EXPECT_EQ(lsb(b3and40), 3);
-    EXPECT_EQ(msb(1ULL << 31), 31);
-    EXPECT_EQ(msb(1ULL << 32), 32);
-    EXPECT_EQ(lsb(1ULL << 32), 32);
-    EXPECT_EQ(lsb(1ULL << 63), 63);
-    EXPECT_EQ(msb(~0ULL), 63);
-    EXPECT_EQ(lsb(~0ULL), 0);
-    EXPECT_EQ(msb(1), 0);
-}
-
-TEST(BitUtilities, DefendersCountsOnlyTheElevenSetBits) {
-    EXPECT_EQ(defenders(0x7FF), 11);
-    EXPECT_EQ(defenders(0x800), 0);
-    EXPECT_EQ(defenders(0xFFFFF801), 1);
-    EXPECT_EQ(defenders(0), 0);
-}
 
 TEST(SetIndexes, GroupsSaturateAndNeverLeaveTheTable) {
     const int queen = 2, rook = 8, minor = 24, pawn = 96;

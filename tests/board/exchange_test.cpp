@@ -25,36 +25,30 @@ const int QR = 0x012, QRR = 0x032, QB = 0x042;
 TEST(ExchangePlain, WorkedExamples) {
     ensureSetup();
     buildExchangeTables();
-    EXPECT_EQ(seeTable[TP][S_PAWN][S_PAWN], 0);            // pawn for pawn
-    EXPECT_EQ(seeTable[TM][S_PAWN][S_PAWN], 21);           // a minor for a pawn
-    EXPECT_EQ(seeTable[TR][S_PAWN][S_MINOR], 20);          // the exchange
-    EXPECT_EQ(seeTable[TM][S_QUEEN][S_ROOK], 0);           // rook for a defended minor: not taken
-    EXPECT_EQ(seeTable[TP][S_ROOK][S_QUEEN + S_ROOK], 10); // the rook takes first, queen backs it
-    EXPECT_EQ(seeTable[TQ][S_KING][S_PAWN], 80);           // the king recaptures the pawn
-    EXPECT_EQ(seeTable[TP][S_KING][S_KING + S_ROOK], 10);  // the king cannot recapture: protected
+    const struct {
+        int target, defenders, attackers, gain;
+    } cases[] = {
+        {TP, S_PAWN, S_PAWN, 0},                        // pawn for pawn
+        {TM, S_PAWN, S_PAWN, 21},                       // a minor for a pawn
+        {TR, S_PAWN, S_MINOR, 20},                      // the exchange
+        {TM, S_QUEEN, S_ROOK, 0},                       // rook for a defended minor: not taken
+        {TP, S_ROOK, S_QUEEN + S_ROOK, 10},             // the rook takes first, queen backs it
+        {TQ, S_KING, S_PAWN, 80},                       // the king recaptures the pawn
+        {TP, S_KING, S_KING + S_ROOK, 10},              // the king cannot recapture: protected
+        {TR, NONE, S_QUEEN, 51},                        // undefended: won whole by any piece,
+        {TQ, NONE, S_KING, 90},                         // the king included
+        {TP, S_PAWN, S_KING, 0},                        // a lone king never takes a defended piece
+        {TP, S_KING, S_QUEEN, 10 - 90},                 // QxP KxQ
+        {TP, S_MINOR, S_MINOR, 0},                      // NxP NxN loses: not taken ...
+        {TP, S_MINOR, joinSeeIndex(0, 0, 0, 2, 0), 10}, // ... a second knight wins the pawn
+        {TR, S_PAWN, joinSeeIndex(0, 1, 2, 0, 0), 10},  // RxR PxR RxP nets a pawn
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(seeTable[c.target][c.defenders][c.attackers], c.gain)
+            << c.target << " " << c.defenders << " " << c.attackers;
     for (int t = 0; t < SEE_TARGETS; t++)
         for (int d = 0; d < SEE_SETS; d++)
             ASSERT_EQ(seeTable[t][d][NONE], 0) << t << " " << d;
-}
-
-TEST(ExchangePlain, MoreSequences) {
-    ensureSetup();
-    buildExchangeTables();
-    // Undefended targets are won whole by any attacker, the king included.
-    EXPECT_EQ(seeTable[TR][NONE][S_QUEEN], 51);
-    EXPECT_EQ(seeTable[TQ][NONE][S_KING], 90);
-    // A lone king never takes a defended piece.
-    EXPECT_EQ(seeTable[TP][S_PAWN][S_KING], 0);
-    // A lone queen taking a pawn guarded by the king loses the queen for it.
-    EXPECT_EQ(seeTable[TP][S_KING][S_QUEEN], 10 - 90);
-    // Rook for rook.
-    EXPECT_EQ(seeTable[TR][S_ROOK][S_ROOK], 0);
-    // Knight takes a pawn defended by a knight: the recapture makes it a loss, so 0 ...
-    EXPECT_EQ(seeTable[TP][S_MINOR][S_MINOR], 0);
-    // ... but with a second knight behind, NxP NxN NxN wins the pawn.
-    EXPECT_EQ(seeTable[TP][S_MINOR][joinSeeIndex(0, 0, 0, 2, 0)], 10);
-    // Two rooks and a queen against a rook defended by a pawn: RxR PxR RxP nets a pawn.
-    EXPECT_EQ(seeTable[TR][S_PAWN][joinSeeIndex(0, 1, 2, 0, 0)], 10);
 }
 
 TEST(ExchangeVariants, XrayPiecesBehindTheQueenChangeTheOrder) {

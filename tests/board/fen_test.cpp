@@ -192,8 +192,9 @@ TEST(FenPos, RefusalMessages) {
         const char *fen, *message;
     } cases[] = {
         {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", "Error. Insufficient material.\n"},
-        // Insufficient material is tested before anything else (here: no black king).
-        {"8/8/8/8/8/8/8/4K3 w - - 0 1", "Error. Insufficient material.\n"},
+        // The king refusals come before insufficient material.
+        {"8/8/8/8/8/8/8/4K3 w - - 0 1", "Error. No black king.\n"},
+        {"4k3/8/8/8/8/8/8/4N3 w - - 0 1", "Error. No white king.\n"},
         {"4k3/pppppppp/p7/8/8/8/8/4K3 w - - 0 1", "Error. Too many black pawns.\n"},
         {"4k3/8/8/8/8/P7/PPPPPPPP/4K3 w - - 0 1", "Error. Too many white pawns.\n"},
         {"nnnnk3/8/8/8/8/8/8/4K3 w - - 0 1", "Error. Too many black knights.\n"},
@@ -210,6 +211,14 @@ TEST(FenPos, RefusalMessages) {
         {"4k3/8/8/8/8/8/8/K3K2R w - - 0 1", "Error. Too many white kings.\n"},
         {"8/8/8/8/8/8/8/4K2R w - - 0 1", "Error. No black king.\n"},
         {"4k3/8/8/8/8/8/8/7R w - - 0 1", "Error. No white king.\n"},
+        // More promoted pieces than missing pawns: the kind at which the surplus runs past
+        // the missing pawns is named (knights, bishops, rooks, queens in that order).
+        {"4k3/8/8/8/8/8/PPPPPPPP/QQQ1K3 w - - 0 1", "Error. Too many white queens.\n"},
+        {"4k3/pppppppp/8/8/8/8/PPPPPPPP/QQQNNNK1 w - - 0 1", "Error. Too many white knights.\n"},
+        {"4k3/8/8/8/8/8/1PPPPPPP/QQ1NNNK1 w - - 0 1", "Error. Too many white queens.\n"},
+        {"4k3/8/8/8/8/8/PPPPPPP1/NNNBBBK1 w - - 0 1", "Error. Too many white bishops.\n"},
+        {"qqk5/pppppppp/8/8/8/8/8/4K3 w - - 0 1", "Error. Too many black queens.\n"},
+        {"8/PPPPPPPP/8/7k/8/8/8/NNN4K w - - 0 1", "Error. Too many white knights.\n"},
         // Knights plus bishops of one square colour (a8 light, b8 dark).
         {"nnnbk3/8/8/8/8/8/8/4K3 w - - 0 1", "Error. Too many black squared black bishops.\n"},
         {"nnbnk3/8/8/8/8/8/8/4K3 w - - 0 1", "Error. Too many white squared black bishops.\n"},
@@ -220,6 +229,15 @@ TEST(FenPos, RefusalMessages) {
         {"r3k2r/8/8/8/8/8/8/R2K3R w Q - 0 1", "Error. Incorrect castle rights.\n"},
         // Black to move with the White king attacked.
         {"4k3/8/8/8/8/8/8/r3K3 b - - 0 1", "Error. Invalid position.\n"},
+        // Kings side by side: the side not to move stands in check by a king.
+        {"8/8/8/8/8/8/3kK3/7R w - - 0 1", "Error. Invalid position.\n"},
+        {"8/8/8/8/8/5k2/4K3/7R b - - 0 1", "Error. Invalid position.\n"},
+        // Checks no move can give: by two leapers at once, or by three pieces.
+        {"4k3/8/8/8/8/8/2np4/3QK3 w - - 0 1", "Error. Not a valid position.\n"},
+        {"4k3/8/8/8/8/3n4/2n5/3QK3 w - - 0 1", "Error. Not a valid position.\n"},
+        {"4k3/8/8/8/8/8/3p1p2/3QK3 w - - 0 1", "Error. Not a valid position.\n"},
+        {"8/8/8/8/4k3/3P1P2/8/4K3 b - - 0 1", "Error. Not a valid position.\n"},
+        {"r3k3/8/8/8/7b/3n4/8/r3K3 w - - 0 1", "Error. Not a valid position.\n"},
         // A king on the third rank attacked by a pawn that never moved.
         {"8/3p4/4K3/8/8/8/8/4k3 w - - 0 1", "Error. Invalid position.\n"},
         {"4K3/8/8/8/8/4k3/3P4/8 b - - 0 1", "Error. Invalid position.\n"},
@@ -255,11 +273,12 @@ TEST(FenPos, AcceptedBorderlinePositions) {
 }
 
 TEST(FenPos, SeventeenMenRefusedEvenWithoutTheSyntaxCheck) {
-    // The syntax check already refuses this line; the set-up keeps its own count as well.
+    // The syntax check already refuses this line; the set-up refuses it as well, since a side
+    // with all its pawns cannot have promoted its third bishop.
     const char *fen = "qqqk1rrb/pppppppp/8/8/8/8/8/b3K2b w - - 0 1";
     EXPECT_FALSE(FENcheck(fen));
     ensureSetup();
     testing::internal::CaptureStdout();
     EXPECT_EQ(FENpos(fen), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error. Too many black pieces.\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error. Too many black bishops.\n");
 }

@@ -78,6 +78,8 @@ TEST(CheckMove, CapturesPawnsAndBishops) {
     EXPECT_EQ(match("bxc3"), "b2c3");
     EXPECT_EQ(match("dxc3"), "d2c3");
     EXPECT_EQ(match("bc3"), "b2c3");
+    EXPECT_EQ(match("bc3+"), "b2c3");
+    EXPECT_EQ(match("bxc3#"), "b2c3");
     EXPECT_EQ(match("Bxc3"), "-"); // the c1 bishop does not reach c3
 }
 
@@ -93,14 +95,72 @@ TEST(CheckMove, CastlingSpellings) {
 
 TEST(CheckMove, PromotionForms) {
     enter("3r4/4P3/8/8/8/8/k7/4K3 w - - 0 1");
-    EXPECT_EQ(match("e8=Q"), "e7e8Q");
-    EXPECT_EQ(match("e8Q"), "e7e8Q");
-    EXPECT_EQ(match("e8=N"), "e7e8N");
-    EXPECT_EQ(match("exd8=Q"), "e7d8Q");
-    EXPECT_EQ(match("ed8R"), "e7d8R");
-    EXPECT_EQ(match("e7e8"), "-"); // no promotion piece named
-    EXPECT_EQ(match("exd8"), "-");
-    EXPECT_EQ(match("e8"), "-");
+    // Every spelling: with or without "x", with or without "=", with or without a check mark,
+    // and the coordinate form with the letter GUIs send.
+    const char *const texts[][2] = {
+        {"e8=Q", "e7e8Q"},  {"e8Q", "e7e8Q"},    {"e8=N", "e7e8N"},    {"e8Q+", "e7e8Q"},
+        {"e8=Q+", "e7e8Q"}, {"exd8=Q", "e7d8Q"}, {"ed8R", "e7d8R"},    {"exd8Q", "e7d8Q"},
+        {"ed8=Q", "e7d8Q"}, {"ed8Q+", "e7d8Q"},  {"exd8=B+", "e7d8B"}, {"e7e8q", "e7e8Q"},
+        {"e7d8N", "e7d8N"}, {"e7e8", "-"},       {"exd8", "-"},        {"e8", "-"},
+        {"e8=K", "-"},      {"e8=", "-"},        {"e7e8k", "-"},       {"exe8Q", "-"},
+    };
+    for (const auto &t : texts)
+        EXPECT_EQ(match(t[0]), t[1]) << t[0];
+}
+
+TEST(CheckMove, PawnTextMovesOnlyPawns) {
+    // After 1.e4 e5: "e2" is no pawn move (it once moved the king); "ee5" and "exe6" write
+    // a capture onto the pawn's own file.
+    enter("rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e6 0 2");
+    EXPECT_EQ(match("e2"), "-");
+    EXPECT_EQ(match("Ke2"), "e1e2");
+    // Black to move: no pawn captures onto e7, though the queen on d8 goes there.
+    enter("rnbqkbnr/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq - 1 2");
+    EXPECT_EQ(match("dxe7"), "-");
+    EXPECT_EQ(match("Qe7"), "d8e7");
+    // A rook and a king behind the target of a pawn text.
+    enter("4k3/8/8/8/8/8/8/R3K3 w - - 0 1");
+    EXPECT_EQ(match("a2"), "-");
+    EXPECT_EQ(match("exd2"), "-");
+    EXPECT_EQ(match("Ra2"), "a1a2");
+    enter("4k3/8/8/4P3/3P4/8/8/4K3 w - - 0 1");
+    EXPECT_EQ(match("exe6"), "-");
+    EXPECT_EQ(match("dd5"), "-");
+    EXPECT_EQ(match("e6"), "e5e6");
+    EXPECT_EQ(match("d5"), "d4d5");
+}
+
+TEST(CheckMove, AmbiguousTextIsRefused) {
+    const struct {
+        const char *fen, *ambiguous, *first, *firstMove, *second, *secondMove;
+    } cases[] = {
+        {"4k3/8/8/8/8/R7/8/R3K3 w - - 0 1", "Raa2", "R1a2", "a1a2", "R3a2", "a3a2"},
+        {"4k3/8/8/8/8/8/3R1R2/4K3 w - - 0 1", "R2e2", "Rde2", "d2e2", "Rfe2", "f2e2"},
+        {"4k3/8/8/8/8/8/8/4KN1N w - - 0 1", "N1g3", "Nfg3", "f1g3", "Nhg3", "h1g3"},
+        {"4k3/8/8/8/8/8/8/Q3KQ2 w - - 0 1", "Q1a6", "Qaa6", "a1a6", "Qfa6", "f1a6"},
+        {"4k3/8/8/8/8/8/8/Q3KQ2 w - - 0 1", "Qa6", "Qa1a6", "a1a6", "Qf1a6", "f1a6"},
+    };
+    for (const auto &c : cases) {
+        enter(c.fen);
+        EXPECT_EQ(match(c.ambiguous), "-") << c.fen;
+        EXPECT_EQ(match(c.first), c.firstMove) << c.fen;
+        EXPECT_EQ(match(c.second), c.secondMove) << c.fen;
+    }
+}
+
+TEST(CheckMove, PinnedAndPromotedPiecesResolveToTheLegalMove) {
+    // Three queens reach b2; only the a1 queen stands on the a-file.
+    enter("8/8/8/7k/8/8/K7/QQQRRNNN w - - 0 1");
+    EXPECT_EQ(match("Qab2"), "a1b2");
+    EXPECT_EQ(match("Qcb2"), "c1b2");
+    EXPECT_EQ(match("Qb2"), "-");
+    // The f2 queen is pinned on the e1-h4 diagonal: d4 and f3 are the d1 queen's alone,
+    // while g3 is the pinned queen's (it stays on its line).
+    enter("4k3/8/8/8/7q/8/5Q2/3QK3 w - - 0 1");
+    EXPECT_EQ(match("Qd4"), "d1d4");
+    EXPECT_EQ(match("Qf3"), "d1f3");
+    EXPECT_EQ(match("Qg3"), "f2g3");
+    EXPECT_EQ(match("Qfd4"), "-");
 }
 
 TEST(CheckMove, BlackMoves) {

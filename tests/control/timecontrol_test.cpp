@@ -62,17 +62,14 @@ TEST_F(TimeControl, IncrementalLevelPlansSixtyMoves) {
 TEST_F(TimeControl, MalformedLevelsChangeNothing) {
     ASSERT_EQ(chk_time("40", "5", "0"), 7500);
     const char *bad[][3] = {
-        {"40", "5:3", "0"},   // seconds need two digits
-        {"100", "5", "0"},    // at most two digits of moves
-        {"40", "5", "2"},     // a conventional control has no increment
-        {"04", "5", "0"},     // the move count cannot start with 0
-        {"40", "123", "0"},   // at most two digits of minutes
-        {"40", "5:300", "0"}, // nothing after the seconds
-        {"0", "5", "1234"},   // at most three digits of increment
-        {"0", "5", "12x"},    // the increment must end the field
-        {"4x", "5", "0"},     // the move count must end the field
-        {"40", ":30", "0"},   // minutes are required
-        {"40", "", "0"},      // so is the base
+        {"40", "5:3", "0"}, // seconds need two digits
+        {"100", "5", "0"},  // at most two digits of moves
+        {"40", "5", "2"},   // a conventional control has no increment
+        {"40", "123", "0"}, // at most two digits of minutes
+        {"0", "5", "1234"}, // at most three digits of increment
+        {"0", "5", "12x"},  // the increment must end the field
+        {"40", ":30", "0"}, // minutes are required
+        {"40", "", "0"},    // so is the base
     };
     for (const auto &b : bad) {
         SCOPED_TRACE(std::string(b[0]) + " " + b[1] + " " + b[2]);
@@ -187,6 +184,39 @@ TEST_F(TimeControl, OnlyAClockBanksUnusedTime) {
     normalTime.elapsed = NO_TIME_LIMIT + 1;
     bankUnusedTime();
     EXPECT_EQ(normalTime.savedTime, 0);
+}
+
+// UCI clocks: "movestogo" is a conventional control, otherwise an incremental one planned by
+// the half-moves played; the Move Overhead is kept back from the clock and from the budget,
+// and a clock that ran out (or below zero) still gets the smallest budget, never a negative.
+TEST_F(TimeControl, UciClocksMapOntoTheControls) {
+    clockBudget(60000, 1000, 0, 0, 30);
+    EXPECT_EQ(timeFlags & 0x0F, TF_INCREMENTAL);
+    EXPECT_EQ(movesleft, 60);
+    EXPECT_EQ(normalTime.searchTime, (60000 - 30 - 1500) / 60 + 1000 - 30);
+    clockBudget(60000, 0, 0, 41, 0); // twenty moves played: forty planned
+    EXPECT_EQ(movesleft, 40);
+    EXPECT_EQ(normalTime.searchTime, (60000 - 1500) / 40);
+    clockBudget(60000, 500, 20, 10, 30); // no increment in a conventional control
+    EXPECT_EQ(timeFlags & 0x0F, TF_CONVENTIONAL);
+    EXPECT_EQ(movesleft, 20);
+    EXPECT_EQ(normalTime.searchTime, (60000 - 30 - 2000) / 21 - 30);
+    clockBudget(60000, 0, 500, 10, 0); // more moves to go than a control holds
+    EXPECT_EQ(normalTime.searchTime, (60000 - 2000) / 100);
+    for (int32_t clock : {-100, 0, 20, 80, 1000}) {
+        SCOPED_TRACE(clock);
+        normalTime.savedTime = 100000;
+        clockBudget(clock, 100, 0, 30, 30);
+        EXPECT_GT(normalTime.searchTime, 0);
+        EXPECT_GE(normalTime.savedTime, 0);
+        EXPECT_TRUE(clock <= 100 || normalTime.searchTime + normalTime.savedTime <= clock - 80);
+    }
+    moveTimeBudget(1000, 30);
+    EXPECT_EQ(timeFlags & 0x0F, TF_FIXED_TIME);
+    EXPECT_EQ(normalTime.searchTime, 970);
+    moveTimeBudget(10, 30);
+    EXPECT_GT(normalTime.searchTime, 0);
+    EXPECT_LT(normalTime.searchTime, 10);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 import os
 import re
 import subprocess
+import tempfile
 import threading
 import time
 import unittest
@@ -15,6 +16,17 @@ def run(args=(), stdin="", timeout=120, cwd=None):
     """Runs the engine with arguments and the whole of stdin; returns (status, stdout)."""
     proc = subprocess.run([BINARY, *args], input=stdin.encode(), stdout=subprocess.PIPE,
                           stderr=subprocess.PIPE, timeout=timeout, cwd=cwd)
+    return proc.returncode, proc.stdout.decode()
+
+
+def run_from_file(text, timeout=30):
+    """Runs the engine in a folder without a book with a file holding text as its standard
+    input, so that all of it is waiting at start-up; returns (status, stdout)."""
+    with tempfile.TemporaryDirectory() as folder, tempfile.TemporaryFile() as lines:
+        lines.write(text.encode())
+        lines.seek(0)
+        proc = subprocess.run([BINARY], stdin=lines, stdout=subprocess.PIPE, cwd=folder,
+                              timeout=timeout)
     return proc.returncode, proc.stdout.decode()
 
 
@@ -84,6 +96,15 @@ def rows_of(fen):
 
 class EngineTestCase(unittest.TestCase):
     maxDiff = None
+
+    def console(self):
+        """The engine at its first console prompt, in a folder without a book."""
+        folder = tempfile.TemporaryDirectory()
+        self.addCleanup(folder.cleanup)
+        s = Session(cwd=folder.name)
+        self.addCleanup(s.kill)
+        s.expect("Type 'new' for a new game or 'quit' to exit\n:- ")
+        return s
 
 
 class Session:

@@ -78,6 +78,24 @@ class PerftDialog(EngineTestCase):
         expected += "\n" + ask
         self.assertTrue(out.endswith(expected), out[-600:])
 
+    def test_dialog_takes_only_a_whole_number_in_range(self):
+        # "100" and "12abc" once ran depth 10 and 12 from their first two digits.
+        bad = ["100", "12abc", "3x", "1 2", "-3", "+3", "030x", "99999999999999999999", "31"]
+        with tempfile.TemporaryDirectory() as empty:
+            status, out = run(stdin="perft\n" + "\n".join(bad) + "\n 2 \nexit\nquit\n",
+                              cwd=empty, timeout=60)
+        self.assertEqual(status, 0)
+        self.assertEqual(out.count("Invalid depth!\n"), len(bad), out[-900:])
+        self.assertIn(HEADER + "1\t\t\t20\t\t\t20\n2\t\t\t400\t\t\t420\n\n", out)
+        self.assertNotIn("3\t\t\t", out)
+
+    def test_end_of_input_inside_the_dialog_ends_cleanly(self):
+        for stdin in ["perft\n", "perft\n2\n", "perft\n12abc"]:
+            with self.subTest(stdin=stdin), tempfile.TemporaryDirectory() as empty:
+                status, out = run(stdin=stdin, cwd=empty, timeout=30)
+                self.assertEqual(status, 0)
+                self.assertTrue(out.endswith("Depth (1 - 30): - "), out[-200:])
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -1,12 +1,11 @@
 """The xboard protocol as a GUI drives it: start-up, clocks, pondering, commands during a
 search, and a whole game against a scripted opponent under an increment of 0.1 s."""
 import re
-import subprocess
 import tempfile
 import time
 import unittest
 
-from engine import BINARY, EngineTestCase, Session
+from engine import EngineTestCase, Session, run_from_file
 
 FEATURES = ('feature sigint=0 sigterm=0 colors=0 setboard=1 usermove=1 myname="Morvaquint 3.3"'
             ' variants="normal" name=0 ping=1 san=1 done=1\n')
@@ -43,21 +42,14 @@ class XboardCase(EngineTestCase):
 class StartUp(XboardCase):
     def test_feature_line_and_a_late_xboard(self):
         # "xboard" already waiting at start-up (a file is read at once): no console greeting.
-        with tempfile.TemporaryDirectory() as folder, tempfile.TemporaryFile() as lines:
-            lines.write(b"xboard\nprotover 2\nquit\n")
-            lines.seek(0)
-            proc = subprocess.run([BINARY], stdin=lines, stdout=subprocess.PIPE, cwd=folder,
-                                  timeout=30)
-        self.assertEqual(proc.returncode, 0)
-        self.assertEqual(proc.stdout.decode(), "\nOpening book is missing.\n" + FEATURES)
+        status, out = run_from_file("xboard\nprotover 2\nquit\n")
+        self.assertEqual(status, 0)
+        self.assertEqual(out, "\nOpening book is missing.\n" + FEATURES)
         # A GUI whose "xboard" comes after the console greeting still gets xboard mode.
-        with tempfile.TemporaryDirectory() as folder:
-            late = Session(cwd=folder)
-            self.addCleanup(late.kill)
-            late.expect("Type 'new' for a new game or 'quit' to exit\n:- ")
-            late.send("xboard\nprotover 2\n")
-            self.assertEqual(late.expect("done=1\n"), "\n" + FEATURES)
-            self.assertEqual(late.finish("quit\n"), 0)
+        late = self.console()
+        late.send("xboard\nprotover 2\n")
+        self.assertEqual(late.expect("done=1\n"), "\n" + FEATURES)
+        self.assertEqual(late.finish("quit\n"), 0)
 
     def test_setboard_refusals_long_lines_and_bad_moves(self):
         s = self.open()
@@ -202,6 +194,45 @@ class Pondering(XboardCase):
 
     def test_ponder_miss(self):
         self.ponder(False)
+
+
+class Analysis(XboardCase):
+    def test_analysis_follows_the_position_and_never_moves(self):
+        # White to move; after b8=Q+ Black's only reply is Rxb8.
+        s = self.open("new\npost\nsetboard 6k1/1P4pp/3P4/8/8/1r6/8/5RK1 w - - 0 1\n")
+        s.send("analyze\n")
+        s.expect_re(r"(?m)^3 -?\d+ \d+ \d+ ")
+        s.send(".\n")
+        s.expect_re(r"stat01: \d+ \d+ \d+ \d+ 21")  # White has 21 moves
+        s.send("usermove b8=Q\n")
+        s.expect_re(r"(?m)^1 -?\d+ \d+ \d+ Rxb8 $")
+        s.send(".\nping 1\n")
+        self.assertRegex(s.expect("pong 1\n"), r"stat01: \d+ \d+ \d+ 0 1\n")
+        # "undo", an illegal move, "new" and "setboard" each restart the thinking.
+        s.send("undo\n")
+        s.expect_re(r"(?m)^2 -?\d+ \d+ \d+ ")
+        s.send("usermove zz9\nping 2\n")
+        self.assertIn("Invalid move zz9\n", s.expect("pong 2\n"))
+        s.send("new\n.\n")
+        s.expect_re(r"stat01: \d+ \d+ \d+ \d+ 20")
+        s.send("setboard 7k/8/6K1/8/8/8/8/R7 w - - 0 1\n")
+        s.expect_re(r"(?m)^\d+ \d+ \d+ \d+ Ra8\+ ")  # the mate in one
+        s.send("exit\nping 3\n")
+        s.expect("pong 3\n")
+        time.sleep(0.3)
+        self.quiet(s, "", 4)  # no thinking after "exit"
+        self.assertNotRegex(s.output, r"(?m)^move ")
+        self.assertEqual(s.finish("quit\n"), 0)
+
+    def test_analyze_while_the_engine_thinks(self):
+        s = self.open("new\npost\nst 30\n")
+        s.send("go\n")
+        s.expect_re(r"(?m)^2 -?\d+ \d+ \d+ ")
+        s.send("analyze\n.\n")
+        s.expect("stat01: ")
+        s.send("exit\nping 1\n")
+        self.assertNotRegex(s.expect("pong 1\n"), r"(?m)^move ")
+        self.assertEqual(s.finish("quit\n"), 0)
 
 
 if __name__ == "__main__":

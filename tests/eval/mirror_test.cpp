@@ -255,26 +255,3 @@ TEST(MirrorSymmetry, SetUpPositionsScoreTheSameForEitherColour) {
                 << "phase " << phase << "\n  " << own.fen << "\n  " << mirror.fen;
     }
 }
-
-TEST(MirrorSymmetry, GoodPinTieFollowsTheScanOrder) {
-    // The one evaluation rule where the first find wins: a bishop with two good pins, a
-    // knight (c5) and a rook (e5) each in front of a queen. White scans from the highest
-    // square and finds the rook first; Black, from the lowest, finds the knight first on the
-    // mirrored board. Positions need two enemy queens for this, and they score differently
-    // by the difference of the two halved pin weights.
-    ensureSetup();
-    const std::string fen = "4k3/p7/1q3q2/2n1r3/3B4/8/P7/7K w - - 0 1";
-    auto goodPinOf = [](const std::string &f, int c) {
-        EXPECT_TRUE(place(f)) << f;
-        gameState = 1;
-        for (int i = 0; i < 2; i++)
-            pieceEval[i] = mobility[i] = tropism[i] = canMove[i] = pieceMaterial[i] = 0;
-        for (int s = 0; s < 64; s++)
-            weakPawn[s] = 0;
-        clearTargetScratch();
-        scorePieces(c);
-        return (int)pieceStatus.goodPin;
-    };
-    EXPECT_EQ(goodPinOf(fen, WHITE), ROOK);
-    EXPECT_EQ(goodPinOf(mirrorFEN(fen), BLACK), KNIGHT);
-}

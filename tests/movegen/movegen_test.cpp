@@ -39,15 +39,6 @@ const move_list &mv(const char *text) {
     return moveAt(i);
 }
 
-// Destinations of the moves from one square.
-std::set<int> targetsFrom(const char *from) {
-    std::set<int> out;
-    for (int i = 0; i < moveCount(); i++)
-        if (moveAt(i).from == sqOf(from))
-            out.insert(moveAt(i).to);
-    return out;
-}
-
 // The listed moves, optionally only those with one of the type bits.
 std::set<std::pair<int, int>> moveSet(uint16_t typeBits = 0) {
     std::set<std::pair<int, int>> out;
@@ -85,20 +76,6 @@ class MovgenTest : public ::testing::Test {
     }
 };
 
-TEST_F(MovgenTest, InitialPositionHasTwentyMovesAndDevelopingKnightsRankHigh) {
-    generate(nullptr, 0, 0, 0);
-    EXPECT_EQ(moveCount(), 20);
-    EXPECT_EQ(generated[0], 20);
-    EXPECT_EQ(mv("g1f3").orderscore, 112);
-    EXPECT_EQ(mv("b1c3").orderscore, 111);
-    EXPECT_TRUE(mv("e2e4").type & MT_DOUBLE_PUSH);
-    EXPECT_FALSE(mv("e2e3").type & MT_DOUBLE_PUSH);
-    for (int i = 0; i < moveCount(); i++) { // no move checks or captures
-        EXPECT_EQ(moveAt(i).checkSquare, NO_SQUARE);
-        EXPECT_FALSE(moveAt(i).type & (MT_CHECK | MT_CAPTURE));
-    }
-}
-
 TEST_F(MovgenTest, SearchSortsByDescendingScoreWithoutChangingTheMoves) {
     generate(nullptr, 0, 0, 0);
     auto unsorted = moveSet();
@@ -108,9 +85,6 @@ TEST_F(MovgenTest, SearchSortsByDescendingScoreWithoutChangingTheMoves) {
     EXPECT_EQ(moveSet(), unsorted);
     for (int i = 1; i < moveCount(); i++)
         EXPECT_GE(moveAt(i - 1).orderscore, moveAt(i).orderscore) << i;
-    // The central double steps lead the opening table.
-    EXPECT_EQ(moveAt(0).from * 64 + moveAt(0).to, sqOf("e2") * 64 + sqOf("e4"));
-    EXPECT_EQ(moveAt(1).to, sqOf("d4"));
 }
 
 // Entries of equal score keep the order of the plain exchange sort (each later entry that
@@ -154,51 +128,13 @@ TEST_F(MovgenTest, PositionWithTwoHundredEighteenMovesIsListedCompletely) {
     EXPECT_EQ(moveSet().size(), 218u); // no move listed twice
 }
 
-TEST_F(MovgenTest, PinnedPiecesStayOnTheirLine) {
-    // Rook e2 pinned on the e-file, knight d2 pinned by the bishop on b4.
-    generate("4r1k1/8/8/8/1b6/8/3NR3/4K3 w - - 0 1");
-    EXPECT_EQ(targetsFrom("e2"), (std::set<int>{sqOf("e8"), sqOf("e7"), sqOf("e6"), sqOf("e5"),
-                                                sqOf("e4"), sqOf("e3")}));
-    EXPECT_TRUE(targetsFrom("d2").empty());
-    // A bishop pinned on a diagonal may move along it, including capturing the pinner.
-    generate("4k3/7p/8/8/1b6/8/3B3P/4K3 w - - 0 1");
-    EXPECT_EQ(targetsFrom("d2"), (std::set<int>{sqOf("b4"), sqOf("c3")}));
-}
-
-TEST_F(MovgenTest, InCheckOnlyMovesThatAnswerTheCheck) {
-    // Rook a1 checks along the first rank: block on b1 or d1, or step off the rank. f1 lies
-    // behind the king on the checking line and stays attacked.
-    generate("4k3/8/8/8/8/2N5/8/r3K2R w K - 0 1");
-    EXPECT_EQ(moveCount(), 5);
-    for (const char *m : {"c3b1", "c3d1", "e1d2", "e1e2", "e1f2"})
-        EXPECT_GE(findMove(m), 0) << m;
-    // Knight f3 and rook a1 give double check: only the king may move.
-    generate("4k3/8/8/8/8/2N2n2/8/r3K3 w - - 0 1");
-    EXPECT_EQ(moveCount(), 2);
-    EXPECT_GE(findMove("e1e2"), 0);
-    EXPECT_GE(findMove("e1f2"), 0);
-}
-
-TEST_F(MovgenTest, CastlingNeedsEmptyAndUnattackedSquares) {
-    // The f-file rook is blocked by the White rook on f2: castling is legal.
-    generate("4kr2/8/8/8/8/8/5R2/4K2R w K - 0 1");
-    EXPECT_TRUE(mv("e1g1").type & MT_CASTLE_SHORT);
-    EXPECT_EQ(mv("e1g1").orderscore, 124);
+// The cases of castling and en passant that the perft positions do not meet.
+TEST_F(MovgenTest, CastlingAndEnPassantOnlyWhenTheKingStaysSafe) {
     // Queen side: b1 may be attacked (the king does not cross it), d1 may not.
     generate("1r2k3/8/8/8/8/8/8/R3K3 w Q - 0 1");
     EXPECT_TRUE(mv("e1c1").type & MT_CASTLE_LONG);
-    EXPECT_EQ(mv("e1c1").orderscore, 123);
-    // Refused with d1 attacked, or a piece between king and rook.
     generate("3rk3/8/8/8/8/8/8/R3K3 w Q - 0 1");
     EXPECT_LT(findMove("e1c1"), 0);
-    generate("4k3/8/8/8/8/8/8/RN2K3 w Q - 0 1");
-    EXPECT_LT(findMove("e1c1"), 0);
-}
-
-TEST_F(MovgenTest, EnPassantIsLegalOnlyWhenTheKingStaysSafe) {
-    generate("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1");
-    EXPECT_EQ(mv("e5d6").type & (MT_CAPTURE | MT_EN_PASSANT), MT_CAPTURE | MT_EN_PASSANT);
-    EXPECT_EQ(mv("e5d6").captured, BPAWN);
     // In check from the g8 bishop: taking the f-pawn en passant does not answer it.
     generate("6b1/8/8/4Pp2/2K5/8/8/k7 w - f6 0 1");
     EXPECT_LT(findMove("e5f6"), 0);
@@ -221,27 +157,6 @@ TEST_F(MovgenTest, NoEnPassantRightAfterANullMoveInANullSearch) {
     EXPECT_GE(findMove("e5d6"), 0);
 }
 
-TEST_F(MovgenTest, DirectAndDiscoveredChecksNameTheCheckingPiece) {
-    // Knight e2 shields the e1 rook: every knight move checks from e1.
-    generate("4k3/8/8/8/8/8/4N3/4R1K1 w - - 0 1");
-    for (int i = 0; i < moveCount(); i++)
-        if (moveAt(i).from == sqOf("e2")) {
-            EXPECT_TRUE(moveAt(i).type & MT_CHECK);
-            EXPECT_EQ(moveAt(i).checkSquare, sqOf("e1"));
-        }
-    // The rook leaving the file gives no check.
-    EXPECT_FALSE(mv("e1d1").type & MT_CHECK);
-    EXPECT_EQ(mv("e1d1").checkSquare, NO_SQUARE);
-    // Direct checks of a bishop and a queen.
-    generate("4k3/8/8/8/8/8/8/3BK2Q w - - 0 1");
-    EXPECT_TRUE(mv("d1a4").type & MT_CHECK);
-    EXPECT_EQ(mv("d1a4").checkSquare, sqOf("a4"));
-    EXPECT_EQ(mv("d1b3").checkSquare, NO_SQUARE);
-    EXPECT_EQ(mv("h1h5").checkSquare, sqOf("h5"));
-    EXPECT_EQ(mv("h1e4").checkSquare, sqOf("e4"));
-    EXPECT_EQ(mv("h1f3").checkSquare, NO_SQUARE);
-}
-
 TEST_F(MovgenTest, UncoveredChecksByEnPassantCastlingAndKingSteps) {
     // The d5 pawn had just blocked the h1 bishop's check: taking it reopens the diagonal.
     generate("8/1k6/8/3pP3/8/8/8/4K2B w - d6 0 1");
@@ -262,18 +177,7 @@ TEST_F(MovgenTest, UncoveredChecksByEnPassantCastlingAndKingSteps) {
     EXPECT_EQ(mv("d4d3").checkSquare, NO_SQUARE);
 }
 
-TEST_F(MovgenTest, PromotionsAllFourOrQueenOnlyInQuiescence) {
-    generate("4k3/1P6/8/8/8/8/8/4K3 w - - 0 1", 0, 0);
-    EXPECT_EQ(moveCount(), 4 + 5); // four promotions and five king steps
-    // Generated knight first, queen last; the queen and the rook on b8 check along the rank.
-    int previous = -1;
-    for (const char *m : {"b7b8n", "b7b8b", "b7b8r", "b7b8q"}) {
-        const int i = findMove(m);
-        ASSERT_GT(i, previous) << m;
-        EXPECT_TRUE(moveAt(i).type & MT_PROMOTION);
-        EXPECT_EQ((moveAt(i).type & MT_CHECK) != 0, m[4] == 'q' || m[4] == 'r') << m;
-        previous = i;
-    }
+TEST_F(MovgenTest, QuiescencePromotesToAQueenOnly) {
     generate("4k3/1P6/8/8/8/8/8/4K3 w - - 0 1", 0, 1);
     EXPECT_GE(findMove("b7b8q"), 0);
     EXPECT_LT(findMove("b7b8n"), 0);
@@ -328,10 +232,9 @@ TEST_F(MovgenTest, CapturesAreGradedByTheirExchangeValue) {
     // pawn: a losing capture.
     generate("4k3/8/2p5/1p6/4r3/2N5/8/6K1 w - - 0 1");
     EXPECT_TRUE(mv("c3e4").type & MT_WINNING_CAPTURE);
-    EXPECT_EQ(mv("c3e4").orderscore, caporder[KNIGHT][ROOK]);
     EXPECT_TRUE(moveStack[0].stackFlags & ST_WINNING_CAPTURE);
     EXPECT_EQ(mv("c3b5").type & (MT_CAPTURE | MT_WINNING_CAPTURE), MT_CAPTURE);
-    EXPECT_EQ(mv("c3b5").orderscore, loseorder[KNIGHT][BPAWN]);
+    EXPECT_GT(mv("c3e4").orderscore, mv("c3b5").orderscore);
     // Without anything to win the ply carries no winning-capture mark.
     generate("4k3/7p/8/8/8/2N5/P7/4K3 w - - 0 1");
     EXPECT_FALSE(moveStack[0].stackFlags & ST_WINNING_CAPTURE);
@@ -370,20 +273,6 @@ TEST_F(MovgenTest, OrderingIsLeftAloneOutsideTheSearch) {
     movgen(0, 0);
     EXPECT_EQ(mv("a2a3").orderscore, pawnorder[0][sqOf("a3")]);
     EXPECT_FALSE(moveStack[0].stackFlags & ST_HASH_MOVE);
-}
-
-TEST_F(MovgenTest, DisambiguationBitsNameFileOrRank) {
-    const uint16_t bits = MT_SAME_FILE | MT_OTHER_FILE;
-    // Knights b1 and f3 both reach d2: the text needs the origin file.
-    generate("4k3/8/8/8/8/5N2/8/1N2K3 w - - 0 1");
-    EXPECT_EQ(mv("b1d2").type & bits, MT_OTHER_FILE);
-    EXPECT_EQ(mv("f3d2").type & bits, MT_OTHER_FILE);
-    EXPECT_EQ(mv("b1a3").type & bits, 0);
-    // Rooks a1 and a5 on one file both reach a3: the text needs the origin rank.
-    generate("4k3/8/8/R7/8/8/8/R3K3 w - - 0 1");
-    EXPECT_EQ(mv("a1a3").type & bits, MT_SAME_FILE);
-    EXPECT_EQ(mv("a5a3").type & bits, MT_SAME_FILE);
-    EXPECT_EQ(mv("a1b1").type & bits, 0);
 }
 
 } // namespace

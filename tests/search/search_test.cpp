@@ -152,8 +152,9 @@ TEST(SearchTactics, AvoidsStalemateWhenWinning) {
 // Black is two queens down in a middlegame; any quiet piece move makes the hundredth
 // half-move without capture or pawn move, which the losing side gladly takes. The draw is
 // worth `drawn` to the side that makes it: -75 in a middlegame with an even reference score.
+// (White's second queen is the promoted h-pawn.)
 TEST(SearchDraws, FiftyMoveRuleScoresDrawn) {
-    searchFEN("rnb1kb2/pp6/8/8/8/8/PPPPPPPP/RNBQKQNR b KQq - 99 60", 3);
+    searchFEN("rnb1kb2/pp6/8/8/8/8/PPPPPPP1/RNBQKQNR b KQq - 99 60", 3);
     EXPECT_EQ(gameState, 1);
     EXPECT_EQ(drawn, -75);
     EXPECT_EQ(searchScore, drawn);

@@ -1,0 +1,230 @@
+// UCI front end: entering the mode, the handshake and options, positions and the command loop.
+#include "control/uci.h"
+
+#include "board/fen.h"
+#include "board/position.h"
+#include "book/book.h"
+#include "control/control.h"
+#include "control/game.h"
+#include "control/io.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+
+// A "position startpos moves ..." line of a long game takes about five bytes a half-move;
+// this holds several thousand half-moves, far beyond any game the fifty-move rule allows.
+constexpr size_t UCI_LINE_MAX = 65536;
+constexpr size_t FEN_TEXT_MAX = 128; // longer than any FEN of a legal position
+constexpr size_t OPTION_NAME_MAX = 64;
+constexpr int32_t DEFAULT_OVERHEAD = 30;
+constexpr int32_t MOST_OVERHEAD = 5000;
+
+bool uciMode = false;
+int32_t moveOverhead = DEFAULT_OVERHEAD;
+
+static bool ownBook = true; // "OwnBook": play from Morvabook.bok when it is there
+static char uciLine[UCI_LINE_MAX];
+
+char *nextToken(char *&p) {
+    while (*p == ' ' || *p == '\t')
+        p++;
+    if (*p == '\0')
+        return nullptr;
+    char *word = p;
+    while (*p && *p != ' ' && *p != '\t')
+        p++;
+    if (*p)
+        *p++ = '\0';
+    return word;
+}
+
+// The book is used when the option asks for it and the file could be opened.
+static void applyBookOption() {
+    if (ownBook && bookFile)
+        gameFlags |= GF_BOOK_ON;
+    else
+        gameFlags &= (uint8_t)~GF_BOOK_ON;
+}
+
+void enterUciMode() {
+    uciMode = true;
+    // A GUI front end: no diagrams or prompts, input polled during the search, and a report
+    // after every iteration. The engine never moves or ponders by itself: every search is a
+    // "go".
+    gameFlags = (uint8_t)((gameFlags & ~GF_ENGINE_ACTIVE) | GF_XBOARD);
+    detectionFlags = (uint8_t)((detectionFlags & ~(DF_FORCE | DF_KEEP_READING)) | DF_XBOARD_INPUT |
+                               DF_POST | DF_SHOW_PV);
+    searchFlags = 0;
+    applyBookOption();
+}
+
+void uciIdentify() {
+    std::printf("id name Morvaquint 3.3\n");
+    std::printf("id author the Morvaquint authors\n");
+    std::printf("option name Ponder type check default false\n");
+    std::printf("option name OwnBook type check default true\n");
+    std::printf("option name Move Overhead type spin default %d min 0 max %d\n", DEFAULT_OVERHEAD,
+                MOST_OVERHEAD);
+    std::printf("option name Clear Hash type button\n");
+    std::printf("uciok\n");
+    if (!bookFile)
+        std::printf("info string Opening book is missing.\n");
+}
+
+// A check option's value: 1 for "true", 0 for "false", -1 for anything else.
+static int checkValue(const char *v) {
+    if (!strcasecmp(v, "true"))
+        return 1;
+    return strcasecmp(v, "false") ? -1 : 0;
+}
+
+// "setoption name NAME [value VALUE]": names may hold blanks and are matched without regard
+// to case. A value that does not fit the option changes nothing.
+static void setOption(char *p) {
+    const char *t = nextToken(p);
+    if (!t || std::strcmp(t, "name") != 0)
+        return;
+    char name[OPTION_NAME_MAX] = "";
+    while ((t = nextToken(p)) && std::strcmp(t, "value") != 0) {
+        if (std::strlen(name) + std::strlen(t) + 2 > sizeof name)
+            return; // no option has so long a name
+        if (name[0])
+            std::strcat(name, " ");
+        std::strcat(name, t);
+    }
+    const char *value = t ? nextToken(p) : nullptr;
+    if (!value)
+        value = "";
+    if (!strcasecmp(name, "Ponder")) {
+        // Only tells whether "go ponder" may come: the engine never ponders by itself, and
+        // its budgets do not count on ponder hits, so nothing changes.
+    } else if (!strcasecmp(name, "OwnBook")) {
+        if (checkValue(value) >= 0)
+            ownBook = checkValue(value) == 1;
+        applyBookOption();
+    } else if (!strcasecmp(name, "Move Overhead")) {
+        char *end = nullptr;
+        const long ms = std::strtol(value, &end, 10);
+        if (end != value && *end == '\0')
+            moveOverhead = (int32_t)(ms < 0 ? 0 : (ms > MOST_OVERHEAD ? MOST_OVERHEAD : ms));
+    } else if (!strcasecmp(name, "Clear Hash")) {
+        clearSearchMemory();
+    } else if (name[0]) {
+        std::printf("info string No such option: %s\n", name);
+    }
+}
+
+// A coordinate move of UCI (e2e4, e7e8q) as the root move it names, or -1.
+static int16_t rootIndexOfText(const char *t) {
+    const size_t n = std::strlen(t);
+    if (n != 4 && n != 5)
+        return -1;
+    for (int i = 0; i < 4; i += 2)
+        if (t[i] < 'a' || t[i] > 'h' || t[i + 1] < '1' || t[i + 1] > '8')
+            return -1;
+    move_list m = {};
+    m.from = (int8_t)((t[0] - 'a') + 8 * ('8' - t[1]));
+    m.to = (int8_t)((t[2] - 'a') + 8 * ('8' - t[3]));
+    if (n == 5) {
+        static const char letters[] = "nbrq"; // KNIGHT, BISHOP, ROOK, QUEEN in code order
+        const char *at = std::strchr(letters, t[4] | 0x20);
+        if (!at)
+            return -1;
+        m.promote = (int8_t)(KNIGHT + (at - letters));
+    }
+    generateRootMoves();
+    return findRootMove(m);
+}
+
+// The game position stands ready for a "go": the book may answer it again.
+static void readyForPlay() {
+    gameFlags |= GF_IN_BOOK;
+    applyBookOption();
+}
+
+// "position startpos|fen FEN [moves ...]". A malformed line leaves the position as it was, and
+// so does a FEN refused by its text; one refused while it is set up leaves the initial
+// position. The moves are played up to the first that is not legal, which is reported.
+static void setPosition(char *p) {
+    const char *t = nextToken(p);
+    if (!t)
+        return;
+    ply = 0;
+    if (!std::strcmp(t, "startpos")) {
+        startpos();
+        t = nextToken(p);
+    } else if (!std::strcmp(t, "fen")) {
+        char fen[FEN_TEXT_MAX] = "";
+        while ((t = nextToken(p)) && std::strcmp(t, "moves") != 0) {
+            if (std::strlen(fen) + std::strlen(t) + 2 > sizeof fen)
+                break; // too long for a FEN: refused below
+            if (fen[0])
+                std::strcat(fen, " ");
+            std::strcat(fen, t);
+        }
+        if (fen[0] == '\0')
+            return;
+        if (!FENcheck(fen)) {
+            std::printf("info string Invalid position: %s\n", fen);
+            return;
+        }
+        if (!FENpos(fen)) {
+            // Refused half-way through setting it up: the initial position takes its place.
+            std::printf("info string Invalid position: %s\n", fen);
+            startpos();
+            readyForPlay();
+            return;
+        }
+    } else {
+        return;
+    }
+    readyForPlay();
+    if (!t || std::strcmp(t, "moves") != 0)
+        return;
+    while ((t = nextToken(p))) {
+        const int16_t i = rootIndexOfText(t);
+        if (i < 0) {
+            std::printf("info string Illegal move %s: the moves from it on are not played\n", t);
+            return;
+        }
+        playRootMove(i);
+    }
+}
+
+// One command line while no search runs. Unknown words and "stop" or "ponderhit" without a
+// search are ignored, as the protocol asks.
+static void uciCommand(char *line) {
+    char *p = line;
+    const char *word = nextToken(p);
+    if (!word)
+        return;
+    if (!std::strcmp(word, "uci")) {
+        uciIdentify();
+    } else if (!std::strcmp(word, "isready")) {
+        std::printf("readyok\n");
+    } else if (!std::strcmp(word, "ucinewgame")) {
+        ply = 0;
+        newGamePosition();
+        normalTime.savedTime = 0; // time banked in the last game is no time of this one
+        readyForPlay();
+    } else if (!std::strcmp(word, "setoption")) {
+        setOption(p);
+    } else if (!std::strcmp(word, "position")) {
+        setPosition(p);
+    } else if (!std::strcmp(word, "go")) {
+        uciGo(p);
+    } else if (!std::strcmp(word, "quit")) {
+        quitEngine();
+    }
+}
+
+void runUciLoop() {
+    for (;;) {
+        ply = 0;
+        if (!readInputLine(uciLine, sizeof uciLine))
+            quitEngine(); // the GUI has gone
+        uciCommand(uciLine);
+    }
+}
