@@ -2,17 +2,22 @@
 JOBS ?= 2
 RELEASE := build/release
 ASAN := build/asan
+PGO := build/pgo
+# The profile-guided build is trained on the bench at this depth.
+PGO_TRAIN_DEPTH := 7
 FUZZ := build/fuzz
 FUZZ_TARGETS := position movetext protocol
 # Seconds of fuzzing per target for `make fuzz`, and for the short runs of `make test`.
 FUZZ_SECONDS ?= 60
 FUZZ_SMOKE_SECONDS ?= 5
 
-.PHONY: play book release test asan bench clean fuzz-build fuzz fuzz-smoke
+.PHONY: play book release pgo test asan bench clean fuzz-build fuzz fuzz-smoke
 
 # The engine runs from the repository root, where `book` leaves the opening book it reads.
+# It plays the profile-guided binary when that builds and passes its check, else the release.
 play: book
-	./$(RELEASE)/morvaquint
+	@if $(MAKE) --no-print-directory pgo; then ./$(PGO)/morvaquint; \
+	else echo "Profile-guided build failed: playing the release build."; ./$(RELEASE)/morvaquint; fi
 
 # The opening book is built from the readable lines of book/openings.txt by the engine itself
 # (its own move reader and position keys); the .bok file is a build product.
@@ -22,6 +27,23 @@ book: release
 release:
 	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build $(RELEASE) -j $(JOBS)
+
+# Profile-guided build: an instrumented binary searches the bench, the same tree is rebuilt
+# from that profile, and the result must search the bench tree of the release build node for
+# node (its count at depth 6) before it is used.
+pgo: release
+	rm -f $(PGO)/morvaquint
+	find $(PGO) -name '*.gcda' -delete 2>/dev/null || true
+	cmake -S . -B $(PGO) -DCMAKE_BUILD_TYPE=Release -DMORVA_PGO=generate >/dev/null
+	cmake --build $(PGO) -j $(JOBS) --target morvaquint
+	./$(PGO)/morvaquint bench $(PGO_TRAIN_DEPTH) >/dev/null
+	cmake -S . -B $(PGO) -DCMAKE_BUILD_TYPE=Release -DMORVA_PGO=use >/dev/null
+	cmake --build $(PGO) -j $(JOBS) --target morvaquint
+	@want=$$(./$(RELEASE)/morvaquint bench 6 | grep '^bench:' | cut -d' ' -f2); \
+	got=$$(./$(PGO)/morvaquint bench 6 | grep '^bench:' | cut -d' ' -f2); \
+	if [ "$$want" != "$$got" ]; then \
+		echo "pgo: bench 6 searched $$got nodes, the release build $$want"; \
+		rm -f $(PGO)/morvaquint; exit 1; fi
 
 asan:
 	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DMORVA_SANITIZE=ON >/dev/null

@@ -212,8 +212,6 @@ extern const int8_t castle_mask[64];
 // the flipped square.
 extern const int32_t pawnsq[3][64], knightsq[3][64], bishopsq[3][64], rooksq[3][64], queensq[3][64],
     kingsq[3][64];
-// Piece-square value of `piece` (a pawn code or KNIGHT..KING) of colour c on square s.
-int32_t pieceSquareValue(int c, int piece, int s);
 
 // ---------------------------------------------------------------------------
 // Per-ply position stack and game record (board.cpp)
@@ -308,7 +306,50 @@ inline uint64_t &rooksOf(bboard &b, int c) { return c == WHITE ? b.whrooks : b.b
 inline uint64_t &queensOf(bboard &b, int c) { return c == WHITE ? b.whqueen : b.blqueen; }
 inline uint64_t &kingOf(bboard &b, int c) { return c == WHITE ? b.whking : b.blking; }
 // Bitboard of a piece code (pawn codes carry their own colour) for colour c.
-uint64_t &pieceSet(bboard &b, int c, int piece);
+inline uint64_t &pieceSet(bboard &b, int c, int piece) {
+    switch (piece) {
+    case WPAWN:
+        return b.whpawns;
+    case BPAWN:
+        return b.blpawns;
+    case KNIGHT:
+        return knightsOf(b, c);
+    case BISHOP:
+        return bishopsOf(b, c);
+    case ROOK:
+        return rooksOf(b, c);
+    case QUEEN:
+        return queensOf(b, c);
+    default:
+        ASSERT(piece == KING);
+        return kingOf(b, c);
+    }
+}
+
+// Piece-square value of `piece` (a pawn code or KNIGHT..KING) of colour c on square s in the
+// current game phase; the tables are laid out for White.
+inline int32_t pieceSquareValue(int c, int piece, int s) {
+    ASSERT(s >= 0 && s < 64);
+    ASSERT(gameState >= 0 && gameState <= 2);
+    const int sq = ownFrameSquare(c, s);
+    switch (piece) {
+    case WPAWN:
+    case BPAWN:
+        return pawnsq[gameState][sq];
+    case KNIGHT:
+        return knightsq[gameState][sq];
+    case BISHOP:
+        return bishopsq[gameState][sq];
+    case ROOK:
+        return rooksq[gameState][sq];
+    case QUEEN:
+        return queensq[gameState][sq];
+    case KING:
+        return kingsq[gameState][sq];
+    default:
+        return 0;
+    }
+}
 
 inline int8_t *pawnSlots(trak &t, int c) { return c == WHITE ? t.whitePawn : t.blackPawn; }
 inline int8_t *passPawnSlots(trak &t, int c) {
@@ -320,5 +361,39 @@ inline int8_t *rookSlots(trak &t, int c) { return c == WHITE ? t.whiteRook : t.b
 inline int8_t *queenSlots(trak &t, int c) { return c == WHITE ? t.whiteQueen : t.blackQueen; }
 inline int8_t &kingSlot(trak &t, int c) { return c == WHITE ? t.whiteKing : t.blackKing; }
 // Slots of a piece kind (KNIGHT..QUEEN, or a pawn code) and how many there are.
-int8_t *slotsOf(trak &t, int c, int piece);
-int slotCount(int piece);
+inline int8_t *slotsOf(trak &t, int c, int piece) {
+    switch (piece) {
+    case WPAWN:
+        return t.whitePawn;
+    case BPAWN:
+        return t.blackPawn;
+    case KNIGHT:
+        return knightSlots(t, c);
+    case BISHOP:
+        return bishopSlots(t, c);
+    case ROOK:
+        return rookSlots(t, c);
+    case QUEEN:
+        return queenSlots(t, c);
+    default:
+        ASSERT(piece == KING);
+        return &kingSlot(t, c);
+    }
+}
+constexpr int slotCount(int piece) {
+    switch (piece) {
+    case WPAWN:
+    case BPAWN:
+        return PAWN_SLOTS;
+    case KNIGHT:
+        return KNIGHT_SLOTS;
+    case BISHOP:
+        return BISHOP_SLOTS;
+    case ROOK:
+        return ROOK_SLOTS;
+    case QUEEN:
+        return QUEEN_SLOTS;
+    default:
+        return 1;
+    }
+}

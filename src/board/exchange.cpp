@@ -21,6 +21,26 @@ static const xraySide oneRook = {QUEEN_BIT | ROOK_BIT, ROOK_BIT};
 static const xraySide twoRooks = {QUEEN_BIT | ROOKS_BITS, ROOKS_BITS};
 static const xraySide oneMinor = {QUEEN_BIT | MINOR_BIT, MINOR_BIT};
 
+// The group counts and one-piece steps of every set index, computed by the compiler.
+static constexpr seeIndexTables buildSeeIndexTables() {
+    seeIndexTables t = {};
+    for (int i = 0; i < SEE_SETS; i++) {
+        const seeGroups x = countSeeGroups(i);
+        const int n[SEE_GROUPS] = {x.king, x.queens, x.rooks, x.minors, x.pawns};
+        for (int g = 0; g < SEE_GROUPS; g++) {
+            t.groups[i][g] = (int8_t)n[g];
+            int more[SEE_GROUPS] = {n[0], n[1], n[2], n[3], n[4]};
+            int less[SEE_GROUPS] = {n[0], n[1], n[2], n[3], n[4]};
+            more[g] += 1;
+            less[g] -= 1;
+            t.plusOne[g][i] = (int16_t)joinSeeIndex(more[0], more[1], more[2], more[3], more[4]);
+            t.minusOne[g][i] = (int16_t)joinSeeIndex(less[0], less[1], less[2], less[3], less[4]);
+        }
+    }
+    return t;
+}
+const seeIndexTables seeIndexSteps = buildSeeIndexTables();
+
 seeTableType seeTable, seeTableAr, seeTableArr, seeTableAb, seeTableArDr, seeTableArrDr,
     seeTableAbDr, seeTableArDrr, seeTableArrDrr, seeTableAbDrr, seeTableArDb, seeTableArrDb,
     seeTableAbDb, seeTableDr, seeTableDrr, seeTableDb;
@@ -212,9 +232,6 @@ void buildExchangeTables() {
 }
 
 static int clampCode(int code) { return code < 0 ? 0 : (code > 3 ? 3 : code); }
-static int clampSet(int index) {
-    return index < 0 ? 0 : (index >= SEE_SETS ? SEE_SETS - 1 : index);
-}
 
 int16_t queenObstruct(int8_t seePiece, int16_t Aboard, int16_t Bboard, int8_t obstructionA,
                       int8_t obstructionB, int16_t seeCapture) {
@@ -223,5 +240,5 @@ int16_t queenObstruct(int8_t seePiece, int16_t Aboard, int16_t Bboard, int8_t ob
     ASSERT(seeCapture >= 0 && seeCapture <= EMPTY);
     const seeTableType &table = exchangeTable(clampCode(obstructionA), clampCode(obstructionB));
     return (int16_t)(pieceValue[seeCapture] -
-                     10 * table[seePiece][clampSet(Aboard)][clampSet(Bboard)]);
+                     10 * table[seePiece][clampSeeIndex(Aboard)][clampSeeIndex(Bboard)]);
 }

@@ -109,7 +109,7 @@ static int32_t captureValue(int p, int c, int moved, int slot, int from, int to,
     const int cls = moved <= BPAWN ? 3 : (moved <= BISHOP ? 2 : (moved == ROOK ? 1 : 0));
     const evaluator &own = seeOf(c), &opp = seeOf(c ^ 1);
     // Defenders of the mover on `to` are its own side's attackers without the mover itself.
-    int D = seeIndexSub(own.boardScan[to], hang_root[cls + 2]);
+    int D = seeIndexMinusOne(own.boardScan[to], cls + SG_QUEEN);
     int A = seeIndexAdd(opp.boardScan[to], 0);
     if (cls == 3) {
         // A bishop behind the pawn that just left its diagonal joins the recaptures.
@@ -118,6 +118,8 @@ static int32_t captureValue(int p, int c, int moved, int slot, int from, int to,
     } else {
         D = withPawnBackup(D, A, own.oppPawnBQ[to]);
     }
+    if (A == 0)
+        return pieceValue[victim]; // nothing can take back
     if (own.ownQueen[to] == 0 && opp.ownQueen[to] == 0)
         return pieceValue[victim] - 10 * seeTable[cls][D][A];
     return queenObstruct((int8_t)cls, (int16_t)D, (int16_t)A, (int8_t)own.ownQueen[to],

@@ -206,28 +206,3 @@ const int32_t kingsq[3][64] = {
 };
 
 // clang-format on
-
-// Piece-square value of a pawn (either pawn code) or a knight..king of colour c on square s in
-// the current phase; Black reads White's layout at the mirrored square.
-int32_t pieceSquareValue(int c, int piece, int s) {
-    ASSERT(s >= 0 && s < 64);
-    ASSERT(gameState >= 0 && gameState <= 2);
-    int sq = c == WHITE ? s : flip[s];
-    switch (piece) {
-    case WPAWN:
-    case BPAWN:
-        return pawnsq[gameState][sq];
-    case KNIGHT:
-        return knightsq[gameState][sq];
-    case BISHOP:
-        return bishopsq[gameState][sq];
-    case ROOK:
-        return rooksq[gameState][sq];
-    case QUEEN:
-        return queensq[gameState][sq];
-    case KING:
-        return kingsq[gameState][sq];
-    default:
-        return 0;
-    }
-}

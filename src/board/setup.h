@@ -30,6 +30,27 @@ extern seeTableType seeTable, seeTableAr, seeTableArr, seeTableAb, seeTableArDr,
     seeTableAbDr, seeTableArDrr, seeTableArrDrr, seeTableAbDrr, seeTableArDb, seeTableArrDb,
     seeTableAbDb, seeTableDr, seeTableDrr, seeTableDb;
 
+// Attacks of a rook or bishop on s over an occupancy given as its plain and rotated boards.
+inline uint64_t rookAttacksOver(uint64_t all, uint64_t rotated90R, int s) {
+    return rankAttacks[s][(all >> shiftRank[s]) & 63] |
+           fileAttacks[s][(rotated90R >> shift90L[s]) & 63];
+}
+inline uint64_t bishopAttacksOver(uint64_t rotated45R, uint64_t rotated45L, int s) {
+    return diag45RAttacks[s][(rotated45R >> shift45R[s]) & 63] |
+           diag45LAttacks[s][(rotated45L >> shift45L[s]) & 63];
+}
+
+// Attacks of a bishop, rook or queen on s over the position at the current ply.
+inline uint64_t bishopAttacksAt(int s) {
+    const bboard &b = boards[ply];
+    return bishopAttacksOver(b.rotated45R, b.rotated45L, s);
+}
+inline uint64_t rookAttacksAt(int s) {
+    const bboard &b = boards[ply];
+    return rookAttacksOver(b.allpieces, b.rotated90R, s);
+}
+inline uint64_t queenAttacksAt(int s) { return bishopAttacksAt(s) | rookAttacksAt(s); }
+
 // Rule-built geometry (filled by setup from the rules that define them).
 extern int8_t pieceSurround[64][8];  // s-9, s-8, s-7, s-1, s+1, s+7, s+8, s+9; -1 off board
 extern int8_t knightSurround[64][8]; // s-17, s-15, s-10, s-6, s+6, s+10, s+15, s+17
@@ -54,6 +75,8 @@ void ensureExchangeTables();
 // Computes all sixteen exchange tables at once (the x-ray variants are otherwise computed on
 // their first look-up through queenObstruct).
 void buildExchangeTables();
+// No table holds anything for an empty attacker set: a square nobody attacks costs nothing,
+// and the exchange look-ups skip the table for it.
 // Exchange value (centipawns) looked up in the x-ray variant chosen by the two ownQueen codes.
 int16_t queenObstruct(int8_t seePiece, int16_t Aboard, int16_t Bboard, int8_t obstructionA,
                       int8_t obstructionB, int16_t seeCapture);
@@ -71,10 +94,11 @@ int32_t engineRand();
 struct seeGroups {
     int king, queens, rooks, minors, pawns;
 };
-inline seeGroups splitSeeIndex(int index) {
+// The groups of any index by arithmetic (also beyond the 288 sets).
+constexpr seeGroups countSeeGroups(int index) {
     return {index & 1, (index % 8) / 2, (index % 24) / 8, (index % 96) / 24, index / 96};
 }
-inline int joinSeeIndex(int k, int q, int r, int m, int p) {
+constexpr int joinSeeIndex(int k, int q, int r, int m, int p) {
     k = k < 0 ? 0 : (k > 1 ? 1 : k);
     q = q < 0 ? 0 : (q > 3 ? 3 : q);
     r = r < 0 ? 0 : (r > 2 ? 2 : r);
@@ -82,10 +106,31 @@ inline int joinSeeIndex(int k, int q, int r, int m, int p) {
     p = p < 0 ? 0 : (p > 2 ? 2 : p);
     return k + 2 * q + 8 * r + 24 * m + 96 * p;
 }
+
+// The attack analysis and every exchange estimate add or remove one piece at a time, at every
+// square of every position, so those steps and the groups of the 288 sets are looked up
+// (exchange.cpp) rather than worked out with divisions. Group codes index the step tables.
+constexpr int SG_KING = 0, SG_QUEEN = 1, SG_ROOK = 2, SG_MINOR = 3, SG_PAWN = 4, SEE_GROUPS = 5;
+struct seeIndexTables {
+    int8_t groups[SEE_SETS][SEE_GROUPS];    // king, queens, rooks, minors, pawns of each set
+    int16_t plusOne[SEE_GROUPS][SEE_SETS];  // the set with one more piece of a group (capped)
+    int16_t minusOne[SEE_GROUPS][SEE_SETS]; // the set with one fewer (floored at none)
+};
+extern const seeIndexTables seeIndexSteps;
+
+inline seeGroups splitSeeIndex(int index) {
+    if (index < 0 || index >= SEE_SETS)
+        return countSeeGroups(index);
+    const int8_t *g = seeIndexSteps.groups[index];
+    return {g[SG_KING], g[SG_QUEEN], g[SG_ROOK], g[SG_MINOR], g[SG_PAWN]};
+}
+inline int clampSeeIndex(int index) {
+    return index < 0 ? 0 : (index >= SEE_SETS ? SEE_SETS - 1 : index);
+}
 // a + b groupwise, each group capped (b may be any sum of steps 1, 2, 8, 24, 96).
 inline int seeIndexAdd(int a, int b) {
     if (b <= 0)
-        return a < 0 ? 0 : (a >= SEE_SETS ? SEE_SETS - 1 : a);
+        return clampSeeIndex(a);
     seeGroups x = splitSeeIndex(a < 0 ? 0 : a), y = splitSeeIndex(b);
     return joinSeeIndex(x.king + y.king, x.queens + y.queens, x.rooks + y.rooks,
                         x.minors + y.minors, x.pawns + y.pawns);
@@ -103,8 +148,27 @@ inline int withPawnBackup(int D, int A, int backup) {
 }
 // a - b groupwise, each group floored at 0.
 inline int seeIndexSub(int a, int b) {
-    seeGroups x = splitSeeIndex(a < 0 ? 0 : (a >= SEE_SETS ? SEE_SETS - 1 : a));
+    seeGroups x = splitSeeIndex(clampSeeIndex(a));
     seeGroups y = splitSeeIndex(b < 0 ? 0 : b);
     return joinSeeIndex(x.king - y.king, x.queens - y.queens, x.rooks - y.rooks,
                         x.minors - y.minors, x.pawns - y.pawns);
 }
+// One more or one fewer piece of group g in a set index (0..287).
+inline int16_t seeIndexPlusOne(int index, int g) {
+    ASSERT(index >= 0 && index < SEE_SETS && g >= 0 && g < SEE_GROUPS);
+    return seeIndexSteps.plusOne[g][index];
+}
+inline int16_t seeIndexMinusOne(int index, int g) {
+    ASSERT(index >= 0 && index < SEE_SETS && g >= 0 && g < SEE_GROUPS);
+    return seeIndexSteps.minusOne[g][index];
+}
+// The group of a piece code.
+inline int seeGroupOfPiece(int piece) {
+    return piece <= BPAWN    ? SG_PAWN
+           : piece <= BISHOP ? SG_MINOR
+           : piece == ROOK   ? SG_ROOK
+           : piece == QUEEN  ? SG_QUEEN
+                             : SG_KING;
+}
+// True when a set index holds a pawn.
+inline bool seeIndexHasPawn(int index) { return splitSeeIndex(index).pawns > 0; }

@@ -1,8 +1,8 @@
 // Bench positions and the bench run whose node count is the search's behaviour signature.
 #pragma once
 
-constexpr int BENCH_POSITIONS = 30;
-constexpr int BENCH_DEFAULT_DEPTH = 7; // about 20 s in the release build here
+constexpr int BENCH_POSITIONS = 49;
+constexpr int BENCH_DEFAULT_DEPTH = 8; // about 20 M nodes: 10 to 20 s in the release build here
 
 extern const char *const benchPositions[BENCH_POSITIONS];
 

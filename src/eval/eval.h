@@ -10,6 +10,8 @@ extern tag_pnhash pawnStore[PAWN_HASH_SIZE];
 extern const tag_pnhash temp_pnstore; // the empty pawn entry
 // Empties the pawn hash (nothing to do while nothing has been stored since the last clear).
 void clearPawnHash();
+// Starts fetching the pawn-hash entry of the position at ply p, which its evaluation reads.
+void prefetchPawnEntry(int8_t p);
 
 // Other constant tables (eval_tables.cpp).
 extern const int32_t hangValue[12];

@@ -3,10 +3,9 @@
 
 #include "board/makemove.h"
 #include "board/setup.h"
+#include "board/tableclear.h"
 #include "eval/eval_internal.h"
 #include "movegen/movegen.h"
-
-#include <cstring>
 
 namespace {
 
@@ -14,10 +13,13 @@ constexpr int PAWN_STRUCTURE_COUNT = 8; // a side's eighth pawn is scored as a c
 
 } // namespace
 
-tag_pnhash pawnStore[PAWN_HASH_SIZE];
+alignas(LARGE_PAGE) tag_pnhash pawnStore[PAWN_HASH_SIZE];
 const tag_pnhash temp_pnstore = {0, 0, 0};
-// Zero at load is empty; the table is cleared only once something has been stored in it.
+// Zero at load is empty; the table is cleared only once something has been stored in it, and
+// then only in the lines written since (the map marks every line holding an entry).
 static bool pawnStoreWritten = false;
+static_assert(TABLE_LINE % sizeof(tag_pnhash) == 0, "an entry must not straddle two lines");
+static uint64_t pawnStoreLines[writtenMapWords(sizeof pawnStore)];
 
 // ---------------------------------------------------------------------------
 // Geometry in a side's own frame. Every rule is told for White; Black's pawns are read on
@@ -358,10 +360,21 @@ static void scoreOnePawn(int c, int slot, int s) {
 // Public routines
 // ---------------------------------------------------------------------------
 
+void prefetchPawnEntry(int8_t p) {
+    ASSERT(p >= 0 && p < MAX_PLY);
+    __builtin_prefetch(&pawnStore[pnhash[p] % PAWN_HASH_SIZE]);
+}
+
 void clearPawnHash() {
+    // The first clear comes at start-up, before any evaluation has touched the table.
+    static bool advised = false;
+    if (!advised) {
+        adviseLargePages(pawnStore, sizeof pawnStore);
+        advised = true;
+    }
     if (!pawnStoreWritten)
         return;
-    std::memset(pawnStore, 0, sizeof pawnStore);
+    clearWrittenLines(pawnStore, sizeof pawnStore, pawnStoreLines);
     pawnStoreWritten = false;
 }
 
@@ -373,6 +386,7 @@ void probePawnHash(int32_t pawnHashScore[2]) {
     tag_pnhash &entry = pawnStore[pnhash[ply] % PAWN_HASH_SIZE];
     if (entry.pawnLock == 0 || entry.pawnLock != pnlock[ply]) {
         pawnStoreWritten = true;
+        markWritten(pawnStoreLines, (size_t)(&entry - pawnStore) * sizeof(tag_pnhash));
         entry.pawnLock = pnlock[ply];
         entry.whitePawnEval = scorePawnStructure(WHITE);
         entry.blackPawnEval = scorePawnStructure(BLACK);

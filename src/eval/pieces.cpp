@@ -245,7 +245,7 @@ static void scoreBishops(int c) {
         if (s < 0)
             continue;
         seen += 1;
-        const int moves = beginPiece(c, BISHOP, slot, s, piece_scan('B', '0', (int8_t)s));
+        const int moves = beginPiece(c, BISHOP, slot, s, bishopAttacksAt(s));
         pieceStatus.outpost = isOutpost(c, s);
         pieceStatus.kingPoint = linesHitKingZone(BISHOP, s, enemyKing);
         pieceStatus.fianchetto = (int8_t)fianchettoCount(c, s);
@@ -359,7 +359,7 @@ static void scoreRooks(int c) {
         if (s < 0)
             continue;
         seen += 1;
-        const uint64_t attacks = piece_scan('R', '0', (int8_t)s);
+        const uint64_t attacks = rookAttacksAt(s);
         const int moves = beginPiece(c, ROOK, slot, s, attacks);
         rookPassedPawnFlags(c, s, attacks);
         if (attacks & (rooksOf(b, c) | queensOf(b, c)))
@@ -434,7 +434,7 @@ static void scoreQueens(int c) {
         if (s < 0)
             continue;
         seen += 1;
-        const int moves = beginPiece(c, QUEEN, slot, s, piece_scan('Q', '0', (int8_t)s));
+        const int moves = beginPiece(c, QUEEN, slot, s, queenAttacksAt(s));
         pieceStatus.kingPoint = linesHitKingZone(QUEEN, s, enemyKing);
         int32_t &eval = pieceEval[c];
 

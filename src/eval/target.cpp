@@ -6,124 +6,6 @@
 #include "eval/eval.h"
 #include "movegen/movegen.h"
 
-// Highest code an attacked square can carry: a queen (5) en prise on a promotion square (6).
-constexpr int8_t MAX_ATTACKED_CODE = 11;
-
-// Set-index step of one attacker of the piece's kind (the weights of the attack codes).
-static int attackerStep(int piece) {
-    switch (piece) {
-    case WPAWN:
-    case BPAWN:
-        return 96;
-    case KNIGHT:
-    case BISHOP:
-        return 24;
-    case ROOK:
-        return 8;
-    case QUEEN:
-        return 2;
-    default:
-        return 1;
-    }
-}
-
-// Exchange-table target class of a piece: queen 0, rook 1, knight or bishop 2, pawn 3.
-int exchangeClass(int piece) {
-    switch (piece) {
-    case QUEEN:
-        return 0;
-    case ROOK:
-        return 1;
-    case KNIGHT:
-    case BISHOP:
-        return 2;
-    default:
-        return 3;
-    }
-}
-
-int32_t exchangeEstimate(int c, int piece, int from, int to, int captured, bool pawnPush) {
-    ASSERT(c == WHITE || c == BLACK);
-    ASSERT(from >= 0 && from < 64 && to >= 0 && to < 64);
-    ASSERT(captured >= 0 && captured <= EMPTY);
-    const evaluator &own = seeOf(c);
-    const evaluator &opp = seeOf(c ^ 1);
-    int ownSet, oppSet = seeIndexAdd(opp.boardScan[to], 0);
-
-    if (pawnPush) {
-        // The pushed pawn attacks nothing on its new square; a rook or queen behind it on the
-        // file follows it up, and the enemy's heavy pieces behind its own pawn join in.
-        ownSet = seeIndexAdd(own.boardScan[to], own.ownPawn[to]);
-        oppSet = seeIndexAdd(oppSet, opp.oppPawnRQ[to]);
-    } else {
-        // The mover leaves its own defender set; sliders the enemy stacks behind its own
-        // like piece on the line join the attack once the front piece has recaptured.
-        ownSet = seeIndexSub(own.boardScan[to], attackerStep(piece));
-        switch (piece) {
-        case BISHOP:
-            oppSet = seeIndexAdd(oppSet, opp.oppBishop[to]);
-            break;
-        case ROOK:
-            oppSet = seeIndexAdd(oppSet, opp.oppRook[to]);
-            break;
-        case QUEEN:
-            oppSet = seeIndexAdd(oppSet, opp.oppQueen[to]);
-            break;
-        case WPAWN:
-        case BPAWN:
-            // A bishop behind the enemy pawn that covers `to` backs the pawn's recapture
-            // when the enemy defends the square at all, or when the line to it runs
-            // through this very pawn (thruPawn names the pawn the x-ray passes).
-            if (opp.boardScan[to] > 0 || own.thruPawn[to] == from)
-                oppSet = seeIndexAdd(oppSet, opp.oppPawnBQ[to]);
-            break;
-        default:
-            break;
-        }
-    }
-    // Our bishop behind our own pawn supports the square once the pawns have been traded.
-    ownSet = withPawnBackup(ownSet, oppSet, own.oppPawnBQ[to]);
-
-    const int k = exchangeClass(piece);
-    if (own.ownQueen[to] == 0 && opp.ownQueen[to] == 0)
-        return pieceValue[captured] - 10 * seeTable[k][ownSet][oppSet];
-    // Codes above 3 mean nothing more than 3 to the x-ray tables.
-    const int8_t ownCode = (int8_t)(own.ownQueen[to] > 3 ? 3 : own.ownQueen[to]);
-    const int8_t oppCode = (int8_t)(opp.ownQueen[to] > 3 ? 3 : opp.ownQueen[to]);
-    return queenObstruct((int8_t)k, (int16_t)ownSet, (int16_t)oppSet, ownCode, oppCode,
-                         (int16_t)captured);
-}
-
-int8_t pinDirection(int c, int from) {
-    ASSERT(from >= 0 && from < 64);
-    const evaluator &own = seeOf(c);
-    const uint64_t line = c == WHITE ? own.kingWhitePieces : own.kingBlackPieces;
-    return verifyPin(line, kingSlot(tracker[ply], c), (int8_t)from);
-}
-
-bool isDiscoveryPiece(int c, int from) {
-    ASSERT(from >= 0 && from < 64);
-    const evaluator &opp = seeOf(c ^ 1);
-    const uint64_t line = c == WHITE ? opp.kingWhitePieces : opp.kingBlackPieces;
-    return verifyPin(line, kingSlot(tracker[ply], c ^ 1), (int8_t)from) != -1;
-}
-
-int32_t markStandingValue(int from, int piece) {
-    ASSERT(from >= 0 && from < 64);
-    const int32_t standing = seeBoard[ply][from];
-    if (standing < 0) {
-        underAttack |= mask[from];
-        if (piece == WPAWN || piece == BPAWN) {
-            attacked[from] = 1;
-        } else {
-            // A piece adds its code to a promotion mark (6) already standing on its square.
-            const int code = attacked[from] + piece;
-            attacked[from] = (int8_t)(code > MAX_ATTACKED_CODE ? MAX_ATTACKED_CODE : code);
-        }
-    }
-    return standing;
-}
-
 void markPromotionSquare(int to) {
     ASSERT(to >= 0 && to < 64);
     underAttack |= mask[to];
@@ -133,17 +15,6 @@ void markPromotionSquare(int to) {
         return;
     attacked[to] = (int8_t)(attacked[to] >= KNIGHT ? attacked[to] + 6 : 6);
 }
-
-int nextTarget(uint64_t &set, int c) {
-    ASSERT(set != 0);
-    // White scans its targets from the highest square, Black from the lowest: the two orders
-    // are not mirror images inside a rank, which matters only where the first find wins.
-    const int to = c == WHITE ? msb(set) : lsb(set);
-    set &= ~mask[to];
-    return to;
-}
-
-bool nextToKing(int c, int sq) { return (kingattack[kingSlot(tracker[ply], c)] & mask[sq]) != 0; }
 
 int32_t *exchangeRow(int piece, int slot) {
     ASSERT(slot >= 0);
@@ -278,11 +149,11 @@ bool isAnsweredCheckThreat() {
     } else if (piece == BISHOP) {
         if (target != QUEEN || enemy.minors > 0)
             return false;
-        reach = piece_scan('B', '0', (int8_t)from);
+        reach = bishopAttacksAt(from);
     } else if (piece == ROOK) {
         if (target != QUEEN || enemy.rooks > 0)
             return false;
-        reach = piece_scan('R', '0', (int8_t)from);
+        reach = rookAttacksAt(from);
     } else {
         return false;
     }

@@ -86,13 +86,13 @@ static void scanPieceCaptures(int c) {
                 attacks = knightattack[s];
                 break;
             case BISHOP:
-                attacks = piece_scan('B', '0', (int8_t)s);
+                attacks = bishopAttacksAt(s);
                 break;
             case ROOK:
-                attacks = piece_scan('R', '0', (int8_t)s);
+                attacks = rookAttacksAt(s);
                 break;
             default:
-                attacks = piece_scan('Q', '0', (int8_t)s);
+                attacks = queenAttacksAt(s);
                 break;
             }
             scanPieceTargets(c, piece, slot, s, attacks, true);

@@ -4,6 +4,8 @@
 #include "board/setup.h"
 #include "movegen/movegen_internal.h"
 
+#include <cstring>
+
 gallows killer[2][MAX_PLY];
 gallows matekiller[MAX_PLY];
 const gallows tempkiller = {0, -1, -10001};
@@ -79,12 +81,14 @@ bool isAttackedOn(int8_t s, int by, uint64_t occ, uint64_t gone) {
 }
 
 discovery discoveryOf(const genContext &g, int8_t f) {
-    const int8_t d = verifyPin(g.discLine, g.E, f);
-    return {d, hiddenSquare, d >= 0 ? ~rays[g.E][d] : 0};
+    ASSERT(squares[ply].colsq[f] == g.c);
+    const int8_t d = discoveryLineOf[f];
+    return {d, discoveryPieceOf[f], d >= 0 ? ~rays[g.E][d] : 0};
 }
 
 uint64_t legalTargets(const genContext &g, int8_t f, uint64_t targets) {
-    if (verifyPin(g.pinLine, g.K, f) >= 0)
+    ASSERT(squares[ply].colsq[f] == g.c && squares[ply].insq[f] != KING);
+    if (pinLineOf[f] >= 0)
         targets &= rays[g.K][direct[g.K][f]];
     if (g.inCheck)
         targets &= g.own->checkSquares;
@@ -111,23 +115,23 @@ static int precomputedValue(int kind, int slot, int8_t t) {
 int moveExchangeValue(const genContext &g, int kind, int slot, int8_t f, int8_t t, int captured,
                       bool pawnPush, int &D) {
     const evaluator &own = *g.own, &opp = *g.opp;
-    int cls, step, xray = 0; // xray: the opponent's sliders that join in behind the first
+    int cls, group, xray = 0; // xray: the opponent's sliders that join in behind the first
     switch (kind) {
     case QUEEN:
-        cls = 0, step = 2, xray = opp.oppQueen[t];
+        cls = 0, group = SG_QUEEN, xray = opp.oppQueen[t];
         break;
     case ROOK:
-        cls = 1, step = 8, xray = opp.oppRook[t];
+        cls = 1, group = SG_ROOK, xray = opp.oppRook[t];
         break;
     case BISHOP:
-        cls = 2, step = 24, xray = opp.oppBishop[t];
+        cls = 2, group = SG_MINOR, xray = opp.oppBishop[t];
         break;
     case KNIGHT:
-        cls = 2, step = 24;
+        cls = 2, group = SG_MINOR;
         break;
     default: // pawns: a push meets the sliders behind enemy pawns on the file, a capture
              // the bishops and queens behind enemy pawns on the diagonal
-        cls = 3, step = 96;
+        cls = 3, group = SG_PAWN;
         if (pawnPush)
             xray = opp.oppPawnRQ[t];
         else if (opp.boardScan[t] > 0 || f == own.thruPawn[t])
@@ -136,7 +140,7 @@ int moveExchangeValue(const genContext &g, int kind, int slot, int8_t f, int8_t 
     }
     const int A = seeIndexAdd(opp.boardScan[t], xray); // also keeps the index inside the sets
     // The mover no longer defends the square it stands on.
-    D = seeIndexSub(own.boardScan[t], step);
+    D = seeIndexMinusOne(own.boardScan[t], group);
     // A bishop or queen behind one of our pawns joins in once the pawn has recaptured.
     if (!pawnPush)
         D = withPawnBackup(D, A, own.oppPawnBQ[t]);
@@ -144,6 +148,8 @@ int moveExchangeValue(const genContext &g, int kind, int slot, int8_t f, int8_t 
     const uint8_t flags = depthFlags[ply];
     if ((flags & DPF_EVAL_SEE) || (captured != EMPTY && (flags & DPF_THREAT_SEE)))
         return precomputedValue(kind, slot, t);
+    if (A == 0)
+        return pieceValue[captured]; // nothing can take back
     if (kind != QUEEN && (own.ownQueen[t] != 0 || opp.ownQueen[t] != 0))
         return queenObstruct((int8_t)cls, (int16_t)D, (int16_t)A,
                              (int8_t)capToCode(own.ownQueen[t]), (int8_t)capToCode(opp.ownQueen[t]),
@@ -274,9 +280,9 @@ static uint64_t checkTargets(const genContext &g, int kind) {
         return (opp.kingsAttackRays & ~g.occ) | enemyOnLines;
     }
     case ROOK:
-        return g.free & piece_scan('R', '0', g.E);
+        return g.free & rookAttacksAt(g.E);
     case BISHOP:
-        return g.free & piece_scan('B', '0', g.E);
+        return g.free & bishopAttacksAt(g.E);
     default:
         return g.free & knightattack[g.E];
     }
@@ -292,8 +298,11 @@ static void generatePieceMoves(genContext &g, int kind) {
         if (f < 0)
             continue;
         ASSERT(f < 64);
-        uint64_t targets =
-            (kind == KNIGHT ? knightattack[f] : piece_scan(SCAN_LETTER[kind], '0', f)) & g.free;
+        const uint64_t attacks = kind == KNIGHT   ? knightattack[f]
+                                 : kind == BISHOP ? bishopAttacksAt(f)
+                                 : kind == ROOK   ? rookAttacksAt(f)
+                                                  : queenAttacksAt(f);
+        uint64_t targets = attacks & g.free;
         targets = legalTargets(g, f, targets);
         if (g.gen == 1)
             targets &= chk | g.enemy;
@@ -409,15 +418,31 @@ static void markHashAndKillers(const genContext &g, const hashMoveHint &h) {
     }
 }
 
-// Exchange sort by descending score; the exact swap pattern fixes the order of equal scores.
+// Exchange sort by descending score; the exact swap pattern fixes the order of equal scores:
+// for every place i in turn, each later entry that scores higher than the one now at i is
+// swapped into it. Which entry wins a comparison is unpredictable, so the sort runs on
+// 16-bit keys (the score above the list index) with each swap done as arithmetic rather
+// than a branch, and the entries are put in the keys' order at the end.
 static void sortMoves(move_list *list, int n) {
+    static_assert(MAX_MOVES <= 256, "a list index fits in the low byte of a key");
+    uint16_t key[MAX_MOVES];
     for (int i = 0; i < n; i++)
-        for (int j = i + 1; j < n; j++)
-            if (list[j].orderscore > list[i].orderscore) {
-                move_list tmp = list[i];
-                list[i] = list[j];
-                list[j] = tmp;
-            }
+        key[i] = (uint16_t)(list[i].orderscore << 8 | i);
+    for (int i = 0; i < n; i++) {
+        uint16_t held = key[i]; // the key at place i while the later ones are compared
+        for (int j = i + 1; j < n; j++) {
+            // A key above (held | 0xFF) scores higher: the two are swapped.
+            const uint16_t other = key[j];
+            const uint16_t swap = (uint16_t)((held ^ other) & -(int)(other > (held | 0xFF)));
+            key[j] = (uint16_t)(other ^ swap);
+            held = (uint16_t)(held ^ swap);
+        }
+        key[i] = held;
+    }
+    move_list unsorted[MAX_MOVES];
+    std::memcpy(unsorted, list, (size_t)n * sizeof(move_list));
+    for (int i = 0; i < n; i++)
+        list[i] = unsorted[key[i] & 0xFF];
 }
 
 void movgen(int8_t gen, int8_t inQS) {

@@ -9,6 +9,13 @@
 // Exchange value of the piece on each square at each ply: -10 x what the opponent wins by
 // starting captures there (0 safe, negative en prise).
 extern int32_t seeBoard[MAX_PLY][64];
+// The lines of the piece on each square, as verifyPin finds them, for every piece of both
+// sides in the position SEE analysed last (meaningless on empty squares): pinLineOf, the
+// direction from its own king along which it is pinned (never set for a king);
+// discoveryLineOf, the direction from the enemy king along which it shields one of its own
+// line pieces, and discoveryPieceOf, that line piece; -1 when there is none. The generator
+// and the evaluation read them for every piece instead of testing the lines again.
+extern int8_t pinLineOf[64], discoveryLineOf[64], discoveryPieceOf[64];
 
 // Analyses the position at ply: attacker sets, pins, king rays, check squares, king-move
 // limits, piece counts and the exchange value of every piece.
@@ -48,6 +55,7 @@ extern const int32_t pawnorder[3][64], knightorder[3][64], bishoporder[3][64], r
 // ---------------------------------------------------------------------------
 // Ray, pin and square utilities (rays.cpp)
 // ---------------------------------------------------------------------------
+
 extern int8_t hiddenSquare; // the line piece found behind a pinned or shielding piece
 
 // Attack set of a piece of kind attack_t ('B', 'R', 'Q', 'N', 'K') on `to` over the current
@@ -56,8 +64,17 @@ extern int8_t hiddenSquare; // the line piece found behind a pinned or shielding
 uint64_t piece_scan(char attack_t, char piece_t, int8_t to);
 // The same on the saved entry position (sideBoards).
 uint64_t ponderScan(char attack_p, char piece_p, int8_t to);
-// Direction from kpos along which the piece on xmark shields a line piece, or -1.
-int8_t verifyPin(uint64_t kattack, int8_t kpos, int8_t xmark);
+// Direction from kpos along which the piece on xmark shields a line piece, or -1. Most pieces
+// stand on no line of the king at all, so that test is made inline.
+int8_t verifyPinOnLine(uint64_t kattack, int8_t kpos, int8_t xmark);
+inline int8_t verifyPin(uint64_t kattack, int8_t kpos, int8_t xmark) {
+    ASSERT(kpos >= 0 && kpos < 64 && xmark >= 0 && xmark < 64);
+    if ((kattack & squareBit(xmark)) == 0) {
+        hiddenSquare = NO_SQUARE;
+        return -1;
+    }
+    return verifyPinOnLine(kattack, kpos, xmark);
+}
 int8_t verifySavedPin(uint64_t kattack, int8_t kpos, int8_t xmark);
 // Squares on which a check on the king at kpos can be answered by a piece other than the king.
 uint64_t verifyChSq(uint64_t kattack, uint64_t allsq, int8_t kpos);

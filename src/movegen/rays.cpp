@@ -6,12 +6,10 @@
 int8_t hiddenSquare;
 
 static uint64_t bishopAttacks(const bboard &b, int to) {
-    return diag45RAttacks[to][(b.rotated45R >> shift45R[to]) & 63] |
-           diag45LAttacks[to][(b.rotated45L >> shift45L[to]) & 63];
+    return bishopAttacksOver(b.rotated45R, b.rotated45L, to);
 }
 static uint64_t rookAttacks(const bboard &b, int to) {
-    return rankAttacks[to][(b.allpieces >> shiftRank[to]) & 63] |
-           fileAttacks[to][(b.rotated90R >> shift90L[to]) & 63];
+    return rookAttacksOver(b.allpieces, b.rotated90R, to);
 }
 
 // Attacks of one piece kind from `to` over the occupancy of the given boards.
@@ -108,7 +106,7 @@ uint64_t ponderScan(char attack_p, char piece_p, int8_t to) {
     return attacksOf(attack_p, sideBoards, to) & filterSet(piece_p, sideBoards);
 }
 
-int8_t verifyPin(uint64_t kattack, int8_t kpos, int8_t xmark) {
+int8_t verifyPinOnLine(uint64_t kattack, int8_t kpos, int8_t xmark) {
     return pinOn(kattack, kpos, xmark, boards[ply].allpieces, squares[ply]);
 }
 

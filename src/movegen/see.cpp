@@ -7,22 +7,33 @@
 #include <cstring>
 
 int32_t seeBoard[MAX_PLY][64];
+int8_t pinLineOf[64], discoveryLineOf[64], discoveryPieceOf[64];
 
 // One slider's walk: whose it is, what it may count and where its counts go.
 struct walker {
     int colour;       // colour of the walking piece
     int kind;         // BISHOP, ROOK or QUEEN
     int step;         // its set-index step: 24, 8 or 2
+    int group;        // its set-index group: SG_MINOR, SG_ROOK or SG_QUEEN
     bool toMove;      // the walker's side is to move: no x-ray support through own pieces
     uint64_t allowed; // squares it may count (restricted while its side is in check)
     evaluator *own, *other;
 };
 
+// The nearest square of a non-empty part of a ray, seen from the ray's origin: directions
+// 0, 2, 4, 6 step to higher square numbers.
+static int nearestOnRay(uint64_t set, int dir) { return (dir & 1) == 0 ? lsb(set) : msb(set); }
+
 // Next square of a ray walked away from its origin (the ray set shrinks by that square).
 static int popNext(uint64_t &ray, int dir) {
-    const int s = (dir & 1) == 0 ? lsb(ray) : msb(ray);
+    const int s = nearestOnRay(ray, dir);
     ray ^= mask[s];
     return s;
+}
+
+// The squares of a ray that lie before its square b.
+static uint64_t raySquaresBefore(uint64_t ray, int b, int dir) {
+    return ray & ~(rays[b][dir] | mask[b]);
 }
 
 // The empty squares one pawn of `colour` on s can advance to: one, or two from its
@@ -53,26 +64,24 @@ static void addMark(int16_t *field, uint64_t set, int amount) {
         field[lsb(set)] += (int16_t)amount;
 }
 
-// Counts the walker on sq; once it has passed an enemy queen the square also carries the
-// x-ray code that selects the exchange variant.
-static void countSquare(const walker &w, int sq, int xray) {
-    if ((w.allowed & mask[sq]) == 0)
-        return;
-    w.own->boardScan[sq] = (int16_t)seeIndexAdd(w.own->boardScan[sq], w.step);
-    if (xray)
-        w.own->ownQueen[sq] += (int16_t)xray;
+// Counts the walker on a set of squares; once it has passed an enemy queen the squares also
+// carry the x-ray code that selects the exchange variant.
+static void countSquares(const walker &w, uint64_t set, int xray) {
+    for (set &= w.allowed; set; set &= set - 1) {
+        const int s = lsb(set);
+        w.own->boardScan[s] = seeIndexPlusOne(w.own->boardScan[s], w.group);
+        if (xray)
+            w.own->ownQueen[s] += (int16_t)xray;
+    }
 }
+static void countSquare(const walker &w, int sq, int xray) { countSquares(w, mask[sq], xray); }
 
 // Marks the empty squares behind an own slider with the walker's support; the walk ends at
 // the next piece.
 static void markBehind(int16_t *field, uint64_t ray, int dir, int amount) {
-    const tag_sq &sq = squares[ply];
-    while (ray) {
-        const int s = popNext(ray, dir);
-        if (sq.insq[s] != EMPTY)
-            return;
-        field[s] += (int16_t)amount;
-    }
+    const uint64_t blockers = ray & boards[ply].allpieces;
+    addMark(field, blockers ? raySquaresBefore(ray, nearestOnRay(blockers, dir), dir) : ray,
+            amount);
 }
 
 // The walk meets an enemy pawn on b: a diagonal in its capture direction also counts the
@@ -122,17 +131,22 @@ static void markOwnPawnSupport(const walker &w, int b, int dir, uint64_t ray, in
 // pieces. The side to move stops at its first own piece.
 static void walkSliderRay(const walker &w, int from, int dir) {
     const tag_sq &sq = squares[ply];
+    const uint64_t occupied = boards[ply].allpieces;
     const bool diagonal = dir >= 4;
     uint64_t ray = rays[from][dir];
     int xray = 0; // ownQueen code after passing an enemy queen: 3 bishop, 1 rook
     while (ray) {
-        const int b = popNext(ray, dir);
+        // The empty squares up to the next piece all count; the piece decides the rest.
+        const uint64_t blockers = ray & occupied;
+        if (blockers == 0) {
+            countSquares(w, ray, xray);
+            return;
+        }
+        const int b = nearestOnRay(blockers, dir);
+        countSquares(w, raySquaresBefore(ray, b, dir), xray);
+        ray = rays[b][dir];
         const int piece = sq.insq[b];
         const int colour = sq.colsq[b];
-        if (piece == EMPTY) {
-            countSquare(w, b, xray);
-            continue;
-        }
         if (colour != w.colour) {
             if (piece == KING)
                 return; // the king's own square never carries the attacker's count
@@ -197,42 +211,36 @@ static void walkSliderRay(const walker &w, int from, int dir) {
     }
 }
 
-// Squares attacked by a slider of `kind` on s over `occupied` (for the king-move limits).
-static uint64_t sliderAttacks(int kind, int s, uint64_t occupied) {
-    uint64_t att = 0;
-    for (int dir = 0; dir < 8; dir++) {
-        if ((kind == ROOK && dir >= 4) || (kind == BISHOP && dir < 4))
-            continue;
-        att |= rays[s][dir];
-        const uint64_t blockers = rays[s][dir] & occupied;
-        if (blockers)
-            att &= ~rays[(dir & 1) == 0 ? lsb(blockers) : msb(blockers)][dir];
-    }
-    return att;
-}
-
 // Every square a side attacks, as the other king must see it: pinned pieces still attack,
 // and sliders see through the other king, so that it cannot step back along a checking line.
 static uint64_t attackedBy(int c) {
-    bboard &b = boards[ply];
-    trak &t = tracker[ply];
-    const uint64_t occupied = b.allpieces & ~kingOf(b, c ^ 1);
-    uint64_t att = 0;
-    const int8_t *pawns = pawnSlots(t, c);
-    for (int i = 0; i < PAWN_SLOTS; i++)
-        if (pawns[i] >= 0)
-            att |= c == WHITE ? whpawnattack[pawns[i]] : blpawnattack[pawns[i]];
-    for (int piece = KNIGHT; piece <= QUEEN; piece++) {
-        const int8_t *slots = slotsOf(t, c, piece);
-        for (int i = 0; i < slotCount(piece); i++) {
-            const int s = slots[i];
-            if (s < 0)
-                continue;
-            att |= piece == KNIGHT ? knightattack[s] : sliderAttacks(piece, s, occupied);
-        }
+    const bboard &b = boards[ply];
+    // The occupancy without the other king, in the plain and the three rotated boards.
+    uint64_t all = b.allpieces, r90 = b.rotated90R, diagR = b.rotated45R, diagL = b.rotated45L;
+    const uint64_t otherKing = c == WHITE ? b.blking : b.whking;
+    if (otherKing) {
+        const int k = lsb(otherKing);
+        all &= ~mask[k];
+        r90 &= ~mask[r90R[k]];
+        diagR &= ~mask[r45R[k]];
+        diagL &= ~mask[r45L[k]];
     }
-    if (kingSlot(t, c) >= 0)
-        att |= kingattack[kingSlot(t, c)];
+    uint64_t att;
+    if (c == WHITE) {
+        att = ((b.whpawns & ~fileSet(0)) >> 9) | ((b.whpawns & ~fileSet(7)) >> 7);
+    } else {
+        att = ((b.blpawns & ~fileSet(7)) << 9) | ((b.blpawns & ~fileSet(0)) << 7);
+    }
+    const uint64_t queens = c == WHITE ? b.whqueen : b.blqueen;
+    for (uint64_t set = c == WHITE ? b.whknights : b.blknights; set; set &= set - 1)
+        att |= knightattack[lsb(set)];
+    for (uint64_t set = (c == WHITE ? b.whbishops : b.blbishops) | queens; set; set &= set - 1)
+        att |= bishopAttacksOver(diagR, diagL, lsb(set));
+    for (uint64_t set = (c == WHITE ? b.whrooks : b.blrooks) | queens; set; set &= set - 1)
+        att |= rookAttacksOver(all, r90, lsb(set));
+    const uint64_t king = c == WHITE ? b.whking : b.blking;
+    if (king)
+        att |= kingattack[lsb(king)];
     return att;
 }
 
@@ -244,7 +252,7 @@ static void kingLines(int c, bool inCheck) {
     const int8_t k = kingSlot(tracker[ply], c);
     if (k < 0)
         return;
-    e.kingsAttackRays = piece_scan('Q', '0', k);
+    e.kingsAttackRays = queenAttacksAt(k);
     e.kingWhitePieces = e.kingsAttackRays & b.whpieces;
     e.kingBlackPieces = e.kingsAttackRays & b.blpieces;
     if (!inCheck)
@@ -259,6 +267,27 @@ static void kingLines(int c, bool inCheck) {
         const int pawn = c == WHITE ? ep + 8 : ep - 8;
         if (pawn >= 0 && pawn < 64 && (e.checkSquares & mask[pawn]))
             seeOf(c ^ 1).enPassSquare = mask[ep];
+    }
+}
+
+// The discovery line of every piece of colour c (its king included): only the pieces on the
+// enemy king's lines can shield one of their own line pieces from it.
+static void discoveryLines(int c) {
+    bboard &b = boards[ply];
+    const evaluator &opp = seeOf(c ^ 1);
+    const uint64_t candidates = c == WHITE ? opp.kingWhitePieces : opp.kingBlackPieces;
+    const int8_t enemyKing = kingSlot(tracker[ply], c ^ 1);
+    for (uint64_t set = piecesOf(b, c); set; set &= set - 1) {
+        const int s = lsb(set);
+        discoveryLineOf[s] = NO_SQUARE;
+        discoveryPieceOf[s] = NO_SQUARE;
+    }
+    if (enemyKing < 0)
+        return;
+    for (uint64_t set = candidates & piecesOf(b, c); set; set &= set - 1) {
+        const int s = lsb(set);
+        discoveryLineOf[s] = verifyPin(candidates, enemyKing, (int8_t)s);
+        discoveryPieceOf[s] = hiddenSquare;
     }
 }
 
@@ -278,10 +307,11 @@ static void scanLeapers(int c, uint64_t allowed, uint64_t pawnAllowed) {
         e.pawnCount++;
         uint64_t att = (c == WHITE ? whpawnattack[s] : blpawnattack[s]) & ~kingSq & pawnAllowed;
         const int pin = k >= 0 ? verifyPin(lines, k, (int8_t)s) : -1;
+        pinLineOf[s] = (int8_t)pin;
         if (pin >= 0)
             att &= rays[k][pin];
         for (; att; att &= att - 1)
-            e.boardScan[lsb(att)] = (int16_t)seeIndexAdd(e.boardScan[lsb(att)], 96);
+            e.boardScan[lsb(att)] = seeIndexPlusOne(e.boardScan[lsb(att)], SG_PAWN);
     }
     const int8_t *knights = knightSlots(t, c);
     for (int i = 0; i < KNIGHT_SLOTS; i++) {
@@ -289,10 +319,11 @@ static void scanLeapers(int c, uint64_t allowed, uint64_t pawnAllowed) {
         if (s < 0)
             continue;
         e.knightCount++;
-        if (k >= 0 && verifyPin(lines, k, (int8_t)s) >= 0)
+        pinLineOf[s] = k >= 0 ? verifyPin(lines, k, (int8_t)s) : NO_SQUARE;
+        if (pinLineOf[s] >= 0)
             continue;
         for (uint64_t att = knightattack[s] & ~kingSq & allowed; att; att &= att - 1)
-            e.boardScan[lsb(att)] = (int16_t)seeIndexAdd(e.boardScan[lsb(att)], 24);
+            e.boardScan[lsb(att)] = seeIndexPlusOne(e.boardScan[lsb(att)], SG_MINOR);
     }
 }
 
@@ -303,9 +334,12 @@ static void scanSliders(int c, bool toMove, uint64_t allowed) {
     trak &t = tracker[ply];
     const int8_t k = kingSlot(t, c);
     const uint64_t lines = c == WHITE ? e.kingWhitePieces : e.kingBlackPieces;
-    static const int steps[3] = {24, 8, 2};
+    static const int steps[3] = {24, 8, 2}, groups[3] = {SG_MINOR, SG_ROOK, SG_QUEEN};
     for (int piece = BISHOP; piece <= QUEEN; piece++) {
-        const walker w = {c, piece, steps[piece - BISHOP], toMove, allowed, &e, &seeOf(c ^ 1)};
+        const walker w = {c,       piece, steps[piece - BISHOP], groups[piece - BISHOP], toMove,
+                          allowed, &e,    &seeOf(c ^ 1)};
+        // Rooks walk the lines (directions 0..3), bishops the diagonals (4..7), queens both.
+        const int firstDir = piece == BISHOP ? 4 : 0, endDir = piece == ROOK ? 4 : 8;
         const int8_t *slots = slotsOf(t, c, piece);
         for (int i = 0; i < slotCount(piece); i++) {
             const int s = slots[i];
@@ -322,9 +356,8 @@ static void scanSliders(int c, bool toMove, uint64_t allowed) {
                 e.queenCount++;
             }
             const int pin = k >= 0 ? verifyPin(lines, k, (int8_t)s) : -1;
-            for (int dir = 0; dir < 8; dir++) {
-                if ((piece == BISHOP && dir < 4) || (piece == ROOK && dir >= 4))
-                    continue;
+            pinLineOf[s] = (int8_t)pin;
+            for (int dir = firstDir; dir < endDir; dir++) {
                 if (pin >= 0 && dir != pin && dir != (pin ^ 1))
                     continue;
                 walkSliderRay(w, s, dir);
@@ -343,7 +376,7 @@ static void scanKings() {
         uint64_t near = kingattack[k] & ~(other >= 0 ? kingattack[other] : 0);
         evaluator &e = seeOf(c);
         for (; near; near &= near - 1)
-            e.boardScan[lsb(near)] = (int16_t)seeIndexAdd(e.boardScan[lsb(near)], 1);
+            e.boardScan[lsb(near)] = seeIndexPlusOne(e.boardScan[lsb(near)], SG_KING);
     }
 }
 
@@ -352,15 +385,17 @@ static void scanKings() {
 // exchange has begun there.
 static void exchangeValues() {
     const tag_sq &sq = squares[ply];
+    const bboard &b = boards[ply];
     int32_t *row = seeBoard[ply];
-    for (int s = 0; s < 64; s++) {
+    for (uint64_t set = b.allpieces & ~(b.whking | b.blking); set; set &= set - 1) {
+        const int s = lsb(set);
         const int piece = sq.insq[s];
-        if (piece == EMPTY || piece == KING)
-            continue;
         const int c = sq.colsq[s];
         const evaluator &own = seeOf(c), &opp = seeOf(c ^ 1);
-        const int cls = piece == QUEEN ? 0 : piece == ROOK ? 1 : piece >= KNIGHT ? 2 : 3;
         const int a = opp.boardScan[s];
+        if (a == 0)
+            continue; // unattacked: safe, and the row already says 0
+        const int cls = piece == QUEEN ? 0 : piece == ROOK ? 1 : piece >= KNIGHT ? 2 : 3;
         const int d = withPawnBackup(own.boardScan[s], a, own.oppPawnBQ[s]);
         if (own.ownQueen[s] == 0 && opp.ownQueen[s] == 0) {
             row[s] = -10 * seeTable[cls][d][a];
@@ -383,14 +418,17 @@ void SEE() {
     for (int c = WHITE; c <= BLACK; c++) {
         evaluator &e = seeOf(c);
         std::memset(&e, 0, sizeof(e));
-        for (int s = 0; s < 64; s++)
-            e.thruPawn[s] = NO_SQUARE;
+        static_assert(NO_SQUARE == -1, "every byte of a 16-bit -1 is 0xFF");
+        std::memset(e.thruPawn, 0xFF, sizeof e.thruPawn);
     }
     std::memset(seeBoard[ply], 0, sizeof(seeBoard[ply]));
 
     // Steps 2 and 3. King lines; check answers for the side to move.
     kingLines(WHITE, inCheck && mover == WHITE);
     kingLines(BLACK, inCheck && mover == BLACK);
+
+    discoveryLines(WHITE);
+    discoveryLines(BLACK);
 
     // Step 4. Attackers, White first. While in check the side to move counts only the
     // squares that answer the check and its own pieces (and, for pawns, en passant).

@@ -465,6 +465,8 @@ static int32_t examineMove(childWork &w, int16_t &alpha, int16_t beta, int16_t m
     w.type = w.move->type;
     w.winningType = w.type & MT_WINNING_CAPTURE;
     mvstack(w.move, (int16_t)w.index);
+    prefetchHashSlots((int8_t)(ply + 1));
+    prefetchPawnEntry((int8_t)(ply + 1));
     currentline[ply] = *w.move;
     // Step 2. Nominal depth of this line, handed to the table.
     ABdeep = (int8_t)(searchDepth + extensionCount - reductionCount);

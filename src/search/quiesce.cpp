@@ -257,6 +257,8 @@ int16_t Quiesce(int8_t QSdepth, int8_t checksDepth, int16_t alpha, int16_t beta,
         nodes++;
         depthFlags[ply + 1] = 0;
         mvstack(&searchData[ply][i], (int16_t)i);
+        prefetchHashSlots((int8_t)(ply + 1));
+        prefetchPawnEntry((int8_t)(ply + 1));
         currentline[ply] = m;
         ply++;
         gameFlags ^= GF_WHITE_TO_MOVE;

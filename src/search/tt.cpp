@@ -2,10 +2,10 @@
 #include "search/tt.h"
 
 #include "board/engine_state.h"
+#include "board/tableclear.h"
 #include "movegen/movegen.h"
 
 #include <algorithm>
-#include <cstring>
 
 // Field layout of an entry.
 constexpr uint16_t RDF_FROM_MASK = 0x003F; // bits 0..5: from square of the best move
@@ -19,12 +19,19 @@ constexpr uint8_t HF_STACK_BITS = 0x0F;    // the position's stackFlags 0x01..0x
 constexpr int16_t MATE_BOUND = 9959;       // beyond this a score is a mate score
 constexpr int16_t MATE_SCORE = 10000;      // mated at the root; one less per ply
 
-tag_hash store[STORE_SIZE], collstore[COLLSTORE_SIZE], nullstore[NULLSTORE_SIZE],
-    nullcoll[NULLCOLL_SIZE];
+alignas(LARGE_PAGE) tag_hash store[STORE_SIZE], collstore[COLLSTORE_SIZE],
+    nullstore[NULLSTORE_SIZE], nullcoll[NULLCOLL_SIZE];
 const tag_hash temp_store = {}; // lock 0 marks a slot empty
 // The tables are zero, that is empty, at load; until something is recorded there is nothing
-// to clear, so a start or a game that never searches never touches their memory.
+// to clear, so a start or a game that never searches never touches their memory. Each table
+// keeps a map of the lines written since it was last emptied, so that a clear zeroes only
+// those: every line holding a non-empty entry is marked.
 static bool tablesWritten = false;
+static_assert(TABLE_LINE % sizeof(tag_hash) == 0, "an entry must not straddle two lines");
+static uint64_t storeWritten[writtenMapWords(sizeof store)],
+    collstoreWritten[writtenMapWords(sizeof collstore)],
+    nullstoreWritten[writtenMapWords(sizeof nullstore)],
+    nullcollWritten[writtenMapWords(sizeof nullcoll)];
 int8_t scoreType;
 
 // ---------------------------------------------------------------------------
@@ -62,9 +69,31 @@ static tablePair currentTables() {
     return {store, STORE_SIZE, collstore, COLLSTORE_SIZE};
 }
 
+// Marks the line of an entry about to be written in its table's map.
+static void markEntryWritten(const tag_hash &e) {
+    const tag_hash *p = &e;
+    if (p >= store && p < store + STORE_SIZE)
+        markWritten(storeWritten, (size_t)(p - store) * sizeof(tag_hash));
+    else if (p >= collstore && p < collstore + COLLSTORE_SIZE)
+        markWritten(collstoreWritten, (size_t)(p - collstore) * sizeof(tag_hash));
+    else if (p >= nullstore && p < nullstore + NULLSTORE_SIZE)
+        markWritten(nullstoreWritten, (size_t)(p - nullstore) * sizeof(tag_hash));
+    else
+        markWritten(nullcollWritten, (size_t)(p - nullcoll) * sizeof(tag_hash));
+}
+
+// The slot of a key: the key modulo the table size. The sizes are powers of two, so that is
+// the key's low bits (a division here would cost more than the rest of the probe).
+static_assert((STORE_SIZE & (STORE_SIZE - 1)) == 0 &&
+                  (COLLSTORE_SIZE & (COLLSTORE_SIZE - 1)) == 0 &&
+                  (NULLSTORE_SIZE & (NULLSTORE_SIZE - 1)) == 0 &&
+                  (NULLCOLL_SIZE & (NULLCOLL_SIZE - 1)) == 0,
+              "table sizes are powers of two");
+static uint32_t slotIndex(uint64_t key, uint32_t size) { return (uint32_t)(key & (size - 1)); }
+
 static tag_hash &slotOf(tag_hash *table, uint32_t size) {
     ASSERT(ply >= 0 && ply < MAX_PLY);
-    return table[hash[ply] % size];
+    return table[slotIndex(hash[ply], size)];
 }
 
 static int boundOf(const tag_hash &e) { return (e.hashFlags >> HF_BOUND_SHIFT) & 3; }
@@ -140,6 +169,7 @@ static void writeEntry(tag_hash &e, int16_t scored, uint8_t bestType, int bestFr
                        int hashFlag, int LEscore, int hashDepth, uint8_t stackBits,
                        bool mainSearch) {
     tablesWritten = true;
+    markEntryWritten(e);
     e.lock = hashlock[ply];
     e.scored = mateFromNode(scored);
     e.remainingDepthFrom = packDepthFrom(hashDepth, bestFrom);
@@ -185,12 +215,21 @@ static void markTreeRepeat() {
 // Public routines
 // ---------------------------------------------------------------------------
 void clearHashTables() {
+    // The first clear comes at start-up, before any search has touched the tables.
+    static bool advised = false;
+    if (!advised) {
+        adviseLargePages(store, sizeof store);
+        adviseLargePages(collstore, sizeof collstore);
+        adviseLargePages(nullstore, sizeof nullstore);
+        adviseLargePages(nullcoll, sizeof nullcoll);
+        advised = true;
+    }
     if (!tablesWritten)
         return;
-    std::memset(store, 0, sizeof store);
-    std::memset(collstore, 0, sizeof collstore);
-    std::memset(nullstore, 0, sizeof nullstore);
-    std::memset(nullcoll, 0, sizeof nullcoll);
+    clearWrittenLines(store, sizeof store, storeWritten);
+    clearWrittenLines(collstore, sizeof collstore, collstoreWritten);
+    clearWrittenLines(nullstore, sizeof nullstore, nullstoreWritten);
+    clearWrittenLines(nullcoll, sizeof nullcoll, nullcollWritten);
     tablesWritten = false;
 }
 
@@ -360,6 +399,13 @@ void recordHashExactQS(int16_t exValue, int8_t hashFlag, int8_t LEscore, int8_t 
     if (!isEmpty(*e) && isThisPosition(*e) && !exactMayOverwrite(*e, hashDepth))
         return;
     writeEntry(*e, exValue, 0, 0, 0, hashFlag, LEscore, hashDepth, stackBits, false);
+}
+
+void prefetchHashSlots(int8_t p) {
+    ASSERT(p >= 0 && p < MAX_PLY);
+    const tablePair t = currentTables();
+    __builtin_prefetch(&t.primary[slotIndex(hash[p], t.primarySize)]);
+    __builtin_prefetch(&t.collision[slotIndex(hash[p], t.collisionSize)]);
 }
 
 void generateSearchMoves(int8_t gen, int8_t inQS) {

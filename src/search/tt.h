@@ -12,6 +12,9 @@ extern tag_hash store[STORE_SIZE], collstore[COLLSTORE_SIZE], nullstore[NULLSTOR
 extern const tag_hash temp_store; // the empty entry
 extern int8_t scoreType;          // 0 exact static score, 1 estimated, 2 nothing found
 
+// Starts fetching the table slots the position at ply p will probe, so that the memory access
+// overlaps the work done before the probe.
+void prefetchHashSlots(int8_t p);
 // Empties all four tables (nothing to do while nothing has been recorded since the last clear).
 void clearHashTables();
 // Best move stored for the position at ply (primary table, then collision table; the null

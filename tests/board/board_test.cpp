@@ -28,3 +28,23 @@ TEST(SetIndexes, GroupsSaturateAndNeverLeaveTheTable) {
             EXPECT_LE(seeIndexSub(a, b), a);
         }
 }
+
+TEST(SetIndexes, LookedUpStepsAndGroupsAgreeWithTheArithmetic) {
+    const int unit[SEE_GROUPS] = {1, 2, 8, 24, 96};
+    for (int a = 0; a < SEE_SETS; a++) {
+        const seeGroups table = splitSeeIndex(a), sum = countSeeGroups(a);
+        EXPECT_TRUE(table.king == sum.king && table.queens == sum.queens &&
+                    table.rooks == sum.rooks && table.minors == sum.minors &&
+                    table.pawns == sum.pawns)
+            << a;
+        EXPECT_EQ(seeIndexHasPawn(a), a >= 96);
+        for (int g = 0; g < SEE_GROUPS; g++) {
+            EXPECT_EQ(seeIndexPlusOne(a, g), seeIndexAdd(a, unit[g])) << a << " " << g;
+            EXPECT_EQ(seeIndexMinusOne(a, g), seeIndexSub(a, unit[g])) << a << " " << g;
+        }
+    }
+    EXPECT_EQ(seeGroupOfPiece(WPAWN), SG_PAWN);
+    EXPECT_EQ(seeGroupOfPiece(KNIGHT), SG_MINOR);
+    EXPECT_EQ(seeGroupOfPiece(BISHOP), SG_MINOR);
+    EXPECT_EQ(seeGroupOfPiece(QUEEN), SG_QUEEN);
+}

@@ -219,3 +219,15 @@ TEST(PawnTargets, PerCallTermsByPhase) {
             EXPECT_EQ(pieceEval[WHITE], c.byPhase[phase]) << c.fen << " phase " << phase;
         }
 }
+
+TEST(PawnHash, ClearEmptiesTheEntriesWritten) {
+    setUp("4k3/3p4/8/8/3P4/3P4/8/4K3 w - - 0 1", 1);
+    int32_t s[2];
+    probePawnHash(s);
+    const tag_pnhash &entry = pawnStore[pnhash[0] % PAWN_HASH_SIZE];
+    ASSERT_EQ(entry.pawnLock, pnlock[0]);
+    clearPawnHash();
+    EXPECT_EQ(entry.pawnLock, 0u);
+    EXPECT_EQ(entry.whitePawnEval, 0);
+    EXPECT_EQ(entry.blackPawnEval, 0);
+}

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <set>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -84,6 +85,37 @@ TEST_F(MovgenTest, SearchSortsByDescendingScoreWithoutChangingTheMoves) {
     EXPECT_EQ(moveSet(), unsorted);
     for (int i = 1; i < moveCount(); i++)
         EXPECT_GE(moveAt(i - 1).orderscore, moveAt(i).orderscore) << i;
+}
+
+// Entries of equal score keep the order of the plain exchange sort (each later entry that
+// scores higher than the one at place i is swapped into it, for i in turn): the search's
+// tree depends on it. Lists with many ties and with scores out of order in many ways.
+TEST_F(MovgenTest, SearchOrderOfEqualScoresIsThatOfTheExchangeSort) {
+    const char *fens[] = {
+        "r1bq1rk1/pp2ppbp/2np2p1/2n5/P3PP2/N1P2N2/1PB3PP/R1B1QRK1 b - - 0 1",
+        "2q1rr1k/3bbnnp/p2p1pp1/2pPp3/PpP1P1P1/1P2BNNP/2BQ1PRK/7R b - - 0 1",
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+        "8/3r1pk1/p5p1/1p1Bp2p/4P2P/1P3KP1/P4P2/3R4 w - - 0 36",
+    };
+    for (const char *fen : fens) {
+        for (int phase = 0; phase <= 2; phase++) {
+            generate(fen, 0, 0, phase);
+            std::vector<move_list> expected(searchData[0], searchData[0] + moveCount());
+            for (size_t i = 0; i < expected.size(); i++)
+                for (size_t j = i + 1; j < expected.size(); j++)
+                    if (expected[j].orderscore > expected[i].orderscore)
+                        std::swap(expected[i], expected[j]);
+            searchFlags = SF_SEARCH_START;
+            SEE();
+            movgen(0, 0);
+            searchFlags = 0;
+            ASSERT_EQ((size_t)moveCount(), expected.size()) << fen;
+            for (int i = 0; i < moveCount(); i++)
+                EXPECT_TRUE(moveAt(i).from == expected[i].from && moveAt(i).to == expected[i].to &&
+                            moveAt(i).promote == expected[i].promote)
+                    << fen << " phase " << phase << " place " << i;
+        }
+    }
 }
 
 // The most moves known in a legal position: every one of them fits in the list. More than

@@ -221,3 +221,35 @@ TEST_F(TT, PrincipalVariationProbeNeedsAnExactMove) {
 }
 
 } // namespace
+
+// Clearing empties every table completely, whatever was written where: entries at the ends
+// of the tables, both tables of a slot, and the null-move pair.
+TEST_F(TT, ClearLeavesEveryTableEmpty) {
+    const uint64_t keys[] = {0, 1, 5, STORE_SIZE - 1, 777777, 777777 + STORE_SIZE};
+    for (int null = 0; null < 2; null++) {
+        searchFlags = null ? SF_NULL_SEARCH : 0;
+        for (uint64_t key : keys) {
+            usePosition(1, key, key + 100);
+            recordHashAB(12, 0, 8, 16, 0, 0, 5);
+            recordHashQS(-3, 0, 0, 0, 0, 0, 5);
+        }
+    }
+    searchFlags = 0;
+    clearHashTables();
+    const auto isZero = [](const tag_hash *table, uint32_t size) {
+        for (uint32_t i = 0; i < size; i++)
+            if (table[i].lock != 0 || table[i].scored != 0 || table[i].remainingDepthFrom != 0 ||
+                table[i].threatHang != 0 || table[i].bType != 0 || table[i].bToPromoted != 0 ||
+                table[i].hashFlags != 0)
+                return false;
+        return true;
+    };
+    EXPECT_TRUE(isZero(store, STORE_SIZE));
+    EXPECT_TRUE(isZero(collstore, COLLSTORE_SIZE));
+    EXPECT_TRUE(isZero(nullstore, NULLSTORE_SIZE));
+    EXPECT_TRUE(isZero(nullcoll, NULLCOLL_SIZE));
+    // And the tables take entries again after the clear.
+    usePosition(1, 777777, 777877);
+    recordHashAB(12, 0, 8, 16, 0, 0, 5);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 5), 12);
+}
