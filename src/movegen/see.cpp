@@ -17,6 +17,7 @@ struct walker {
     int group;        // its set-index group: SG_MINOR, SG_ROOK or SG_QUEEN
     bool toMove;      // the walker's side is to move: no x-ray support through own pieces
     uint64_t allowed; // squares it may count (restricted while its side is in check)
+    uint64_t goesOn;  // the pieces at which its line may go on or leave a mark
     evaluator *own, *other;
 };
 
@@ -124,90 +125,110 @@ static void markOwnPawnSupport(const walker &w, int b, int dir, uint64_t ray, in
     }
 }
 
-// Walks one ray of a slider, counting each square up to the first blocker and applying the
-// blocker rules: sliders of a kind pass through enemy sliders that move the same way, an
-// enemy queen is seen through (marking the squares behind for the x-ray variants), an enemy
-// king ends the ray uncounted, and the side not to move leaves support marks behind its own
-// pieces. The side to move stops at its first own piece.
-static void walkSliderRay(const walker &w, int from, int dir) {
+// What a walker does at the piece on b, whose square it has just counted on its way along
+// dir: true when its line goes on behind the piece (with the x-ray code it then carries).
+// Sliders of a kind pass through enemy sliders that move the same way, an enemy queen is seen
+// through (marking the squares behind for the x-ray variants), and the side not to move leaves
+// support marks behind its own pieces and walks on behind its own king. The side to move stops
+// at its first own piece.
+static bool passesPiece(const walker &w, int b, int dir, int &xray) {
+    const tag_sq &sq = squares[ply];
+    const bool diagonal = dir >= 4;
+    const uint64_t ray = rays[b][dir];
+    const int piece = sq.insq[b];
+    const int colour = sq.colsq[b];
+    if (colour != w.colour) {
+        switch (piece) {
+        case WPAWN:
+        case BPAWN:
+            markEnemyPawnPushes(w, b, colour, dir, ray, xray);
+            return false;
+        case KNIGHT:
+        case KING:
+            return false;
+        case BISHOP:
+            return w.kind == BISHOP || (w.kind == QUEEN && diagonal);
+        case ROOK:
+            return w.kind == ROOK || (w.kind == QUEEN && !diagonal);
+        default: // QUEEN
+            if (w.kind == BISHOP)
+                xray = 3;
+            else if (w.kind == ROOK)
+                xray = 1;
+            return true;
+        }
+    }
+    if (w.toMove)
+        return false; // own pieces give the side to move no x-ray support
+    if (xray && w.kind == ROOK) {
+        // Behind an enemy queen a rook's line ends at any own piece.
+        if (piece == WPAWN || piece == BPAWN)
+            markOwnPawnSupport(w, b, dir, ray, xray);
+        return false;
+    }
+    switch (piece) {
+    case WPAWN:
+    case BPAWN:
+        markOwnPawnSupport(w, b, dir, ray, xray);
+        return false;
+    case KNIGHT:
+        return false;
+    case BISHOP:
+        if (w.kind == BISHOP)
+            markBehind(w.own->oppBishop, ray, dir, 24);
+        else if (w.kind == QUEEN && diagonal)
+            markBehind(w.own->oppBishop, ray, dir, 2);
+        return false;
+    case ROOK:
+        if (w.kind == ROOK)
+            markBehind(w.own->oppRook, ray, dir, 8);
+        else if (w.kind == QUEEN && !diagonal)
+            markBehind(w.own->oppRook, ray, dir, 2);
+        return false;
+    case QUEEN:
+        markBehind(w.own->oppQueen, ray, dir, w.step);
+        return false;
+    default: // own KING: the walker's line goes on behind it
+        return true;
+    }
+}
+
+// Walks a slider's line on from the piece on b, which it has reached and counted, counting
+// each square up to the next piece; an enemy king ends the line uncounted.
+static void walkOn(const walker &w, int b, int dir) {
     const tag_sq &sq = squares[ply];
     const uint64_t occupied = boards[ply].allpieces;
-    const bool diagonal = dir >= 4;
-    uint64_t ray = rays[from][dir];
     int xray = 0; // ownQueen code after passing an enemy queen: 3 bishop, 1 rook
-    while (ray) {
-        // The empty squares up to the next piece all count; the piece decides the rest.
+    while (passesPiece(w, b, dir, xray)) {
+        const uint64_t ray = rays[b][dir];
         const uint64_t blockers = ray & occupied;
         if (blockers == 0) {
             countSquares(w, ray, xray);
             return;
         }
-        const int b = nearestOnRay(blockers, dir);
+        b = nearestOnRay(blockers, dir);
         countSquares(w, raySquaresBefore(ray, b, dir), xray);
-        ray = rays[b][dir];
-        const int piece = sq.insq[b];
-        const int colour = sq.colsq[b];
-        if (colour != w.colour) {
-            if (piece == KING)
-                return; // the king's own square never carries the attacker's count
-            countSquare(w, b, xray);
-            switch (piece) {
-            case WPAWN:
-            case BPAWN:
-                markEnemyPawnPushes(w, b, colour, dir, ray, xray);
-                return;
-            case KNIGHT:
-                return;
-            case BISHOP:
-                if (w.kind == ROOK || (w.kind == QUEEN && !diagonal))
-                    return;
-                continue;
-            case ROOK:
-                if (w.kind == BISHOP || (w.kind == QUEEN && diagonal))
-                    return;
-                continue;
-            default: // QUEEN
-                if (w.kind == BISHOP)
-                    xray = 3;
-                else if (w.kind == ROOK)
-                    xray = 1;
-                continue;
-            }
-        }
+        if (sq.insq[b] == KING && sq.colsq[b] != w.colour)
+            return; // the king's own square never carries the attacker's count
         countSquare(w, b, xray);
-        if (w.toMove)
-            return; // own pieces give the side to move no x-ray support
-        if (xray && w.kind == ROOK) {
-            // Behind an enemy queen a rook's line ends at any own piece.
-            if (piece == WPAWN || piece == BPAWN)
-                markOwnPawnSupport(w, b, dir, ray, xray);
-            return;
-        }
-        switch (piece) {
-        case WPAWN:
-        case BPAWN:
-            markOwnPawnSupport(w, b, dir, ray, xray);
-            return;
-        case KNIGHT:
-            return;
-        case BISHOP:
-            if (w.kind == BISHOP)
-                markBehind(w.own->oppBishop, ray, dir, 24);
-            else if (w.kind == QUEEN && diagonal)
-                markBehind(w.own->oppBishop, ray, dir, 2);
-            return;
-        case ROOK:
-            if (w.kind == ROOK)
-                markBehind(w.own->oppRook, ray, dir, 8);
-            else if (w.kind == QUEEN && !diagonal)
-                markBehind(w.own->oppRook, ray, dir, 2);
-            return;
-        case QUEEN:
-            markBehind(w.own->oppQueen, ray, dir, w.step);
-            return;
-        default: // own KING: the walker's line goes on behind it
-            continue;
-        }
+    }
+}
+
+// Walks every line of a slider on s (only those of its pin line when pinned): the squares up
+// to the first piece of each line come from one attack look-up, and the walk goes on only
+// from the pieces that do not end it.
+static void walkSlider(const walker &w, int s, int pin) {
+    uint64_t att = w.kind == BISHOP ? bishopAttacksAt(s)
+                   : w.kind == ROOK ? rookAttacksAt(s)
+                                    : queenAttacksAt(s);
+    if (pin >= 0)
+        att &= rays[s][pin] | rays[s][pin ^ 1];
+    const bboard &b = boards[ply];
+    att &= ~(w.colour == WHITE ? b.blking : b.whking);
+    countSquares(w, att, 0);
+    for (uint64_t blockers = att & w.goesOn; blockers; blockers &= blockers - 1) {
+        const int blocker = lsb(blockers);
+        walkOn(w, blocker, direct[s][blocker]);
     }
 }
 
@@ -327,6 +348,23 @@ static void scanLeapers(int c, uint64_t allowed, uint64_t pawnAllowed) {
     }
 }
 
+// The pieces of colour c that a walker of a kind may pass, or mark behind when they are its
+// own: queens, and bishops or rooks when it moves along their lines too.
+static uint64_t lineMates(bboard &b, int c, int kind) {
+    return queensOf(b, c) | (kind != ROOK ? bishopsOf(b, c) : 0) |
+           (kind != BISHOP ? rooksOf(b, c) : 0);
+}
+
+// The pieces at which a walk of colour c and a kind may go on or leave a mark: enemy pawns and
+// line mates, and for the side not to move its own pawns, line mates and king. At any other
+// piece (knights, the enemy king, the other line pieces, all own pieces of the side to move)
+// the walk just ends there.
+static uint64_t piecesThatMatter(int c, int kind, bool toMove) {
+    bboard &b = boards[ply];
+    const uint64_t enemy = pawnsOf(b, c ^ 1) | lineMates(b, c ^ 1, kind);
+    return toMove ? enemy : enemy | pawnsOf(b, c) | kingOf(b, c) | lineMates(b, c, kind);
+}
+
 // Counts one side's bishops, rooks and queens by walking their rays; a pinned slider walks
 // only the two rays of its pin line, and none when the line is not one it moves along.
 static void scanSliders(int c, bool toMove, uint64_t allowed) {
@@ -336,10 +374,15 @@ static void scanSliders(int c, bool toMove, uint64_t allowed) {
     const uint64_t lines = c == WHITE ? e.kingWhitePieces : e.kingBlackPieces;
     static const int steps[3] = {24, 8, 2}, groups[3] = {SG_MINOR, SG_ROOK, SG_QUEEN};
     for (int piece = BISHOP; piece <= QUEEN; piece++) {
-        const walker w = {c,       piece, steps[piece - BISHOP], groups[piece - BISHOP], toMove,
-                          allowed, &e,    &seeOf(c ^ 1)};
-        // Rooks walk the lines (directions 0..3), bishops the diagonals (4..7), queens both.
-        const int firstDir = piece == BISHOP ? 4 : 0, endDir = piece == ROOK ? 4 : 8;
+        const walker w = {c,
+                          piece,
+                          steps[piece - BISHOP],
+                          groups[piece - BISHOP],
+                          toMove,
+                          allowed,
+                          piecesThatMatter(c, piece, toMove),
+                          &e,
+                          &seeOf(c ^ 1)};
         const int8_t *slots = slotsOf(t, c, piece);
         for (int i = 0; i < slotCount(piece); i++) {
             const int s = slots[i];
@@ -357,11 +400,7 @@ static void scanSliders(int c, bool toMove, uint64_t allowed) {
             }
             const int pin = k >= 0 ? verifyPin(lines, k, (int8_t)s) : -1;
             pinLineOf[s] = (int8_t)pin;
-            for (int dir = firstDir; dir < endDir; dir++) {
-                if (pin >= 0 && dir != pin && dir != (pin ^ 1))
-                    continue;
-                walkSliderRay(w, s, dir);
-            }
+            walkSlider(w, s, pin);
         }
     }
 }
