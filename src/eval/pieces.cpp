@@ -76,17 +76,13 @@ static bool isOutpost(int c, int s) {
 // Does a line of the piece's kind through s reach a square next to the enemy king? Bishops
 // use the diagonals (direction 4..7), rooks the ranks and files (0..3), queens both.
 static bool linesHitKingZone(int piece, int s, int enemyKing) {
-    uint64_t zone = kingattack[enemyKing];
-    while (zone) {
-        const int n = lsb(zone);
-        zone &= zone - 1;
-        const int d = direct[s][n];
-        if (d < 0)
-            continue;
-        if (piece == QUEEN || (piece == BISHOP && d >= 4) || (piece == ROOK && d <= 3))
-            return true;
-    }
-    return false;
+    const uint64_t *line = rays[s];
+    const uint64_t straight = line[0] | line[1] | line[2] | line[3];
+    const uint64_t diagonal = line[4] | line[5] | line[6] | line[7];
+    const uint64_t reach = piece == BISHOP ? diagonal
+                           : piece == ROOK ? straight
+                                           : straight | diagonal;
+    return (kingattack[enemyKing] & reach) != 0;
 }
 
 // Tropism towards the enemy king, for a piece that is not lost where it stands.
