@@ -74,17 +74,15 @@ inline int32_t exchangeEstimate(int c, int piece, int from, int to, int captured
     ASSERT(captured >= 0 && captured <= EMPTY);
     const evaluator &own = seeOf(c);
     const evaluator &opp = seeOf(c ^ 1);
-    int ownSet, oppSet = seeIndexAdd(opp.boardScan[to], 0);
-
+    // The enemy's recapturing set first: where nothing can take back, the move keeps what it
+    // takes and our own defenders need not be read.
+    int oppSet = clampSeeIndex(opp.boardScan[to]);
     if (pawnPush) {
-        // The pushed pawn attacks nothing on its new square; a rook or queen behind it on the
-        // file follows it up, and the enemy's heavy pieces behind its own pawn join in.
-        ownSet = seeIndexAdd(own.boardScan[to], own.ownPawn[to]);
+        // The enemy's heavy pieces behind its own pawn join in.
         oppSet = seeIndexAdd(oppSet, opp.oppPawnRQ[to]);
     } else {
-        // The mover leaves its own defender set; sliders the enemy stacks behind its own
-        // like piece on the line join the attack once the front piece has recaptured.
-        ownSet = seeIndexMinusOne(own.boardScan[to], seeGroupOfPiece(piece));
+        // Sliders the enemy stacks behind its own like piece on the line join the attack
+        // once the front piece has recaptured.
         switch (piece) {
         case BISHOP:
             oppSet = seeIndexAdd(oppSet, opp.oppBishop[to]);
@@ -109,6 +107,10 @@ inline int32_t exchangeEstimate(int c, int piece, int from, int to, int captured
     }
     if (oppSet == 0)
         return pieceValue[captured]; // nothing can take back
+    // The pushed pawn attacks nothing on its new square, but a rook or queen behind it on
+    // the file follows it up; any other mover leaves its own defender set.
+    int ownSet = pawnPush ? seeIndexAdd(own.boardScan[to], own.ownPawn[to])
+                          : seeIndexMinusOne(own.boardScan[to], seeGroupOfPiece(piece));
     // Our bishop behind our own pawn supports the square once the pawns have been traded.
     ownSet = withPawnBackup(ownSet, oppSet, own.oppPawnBQ[to]);
 

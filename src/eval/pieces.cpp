@@ -76,17 +76,13 @@ static bool isOutpost(int c, int s) {
 // Does a line of the piece's kind through s reach a square next to the enemy king? Bishops
 // use the diagonals (direction 4..7), rooks the ranks and files (0..3), queens both.
 static bool linesHitKingZone(int piece, int s, int enemyKing) {
-    uint64_t zone = kingattack[enemyKing];
-    while (zone) {
-        const int n = lsb(zone);
-        zone &= zone - 1;
-        const int d = direct[s][n];
-        if (d < 0)
-            continue;
-        if (piece == QUEEN || (piece == BISHOP && d >= 4) || (piece == ROOK && d <= 3))
-            return true;
-    }
-    return false;
+    const uint64_t *line = rays[s];
+    const uint64_t straight = line[0] | line[1] | line[2] | line[3];
+    const uint64_t diagonal = line[4] | line[5] | line[6] | line[7];
+    const uint64_t reach = piece == BISHOP ? diagonal
+                           : piece == ROOK ? straight
+                                           : straight | diagonal;
+    return (kingattack[enemyKing] & reach) != 0;
 }
 
 // Tropism towards the enemy king, for a piece that is not lost where it stands.
@@ -143,9 +139,11 @@ static void scoreKnights(int c) {
     const evaluator &own = seeOf(c);
     const int enemyKing = kingSlot(tracker[ply], c ^ 1);
     const int8_t *slots = knightSlots(tracker[ply], c);
-    addMaterial(c, KNIGHT, own.knightCount);
+    const int count = own.knightCount;
+    addMaterial(c, KNIGHT, count);
     int seen = 0;
-    for (int slot = 0; slot < KNIGHT_SLOTS; slot++) {
+    // The attack analysis counted the pieces from these very slots: the walk ends at the last.
+    for (int slot = 0; slot < KNIGHT_SLOTS && seen < count; slot++) {
         const int s = slots[slot];
         if (s < 0)
             continue;
@@ -238,9 +236,10 @@ static void scoreBishops(int c) {
     const evaluator &own = seeOf(c);
     const int enemyKing = kingSlot(tracker[ply], c ^ 1);
     const int8_t *slots = bishopSlots(tracker[ply], c);
-    addMaterial(c, BISHOP, own.bishopCountWhite + own.bishopCountBlack);
+    const int count = own.bishopCountWhite + own.bishopCountBlack;
+    addMaterial(c, BISHOP, count);
     int seen = 0;
-    for (int slot = 0; slot < BISHOP_SLOTS; slot++) {
+    for (int slot = 0; slot < BISHOP_SLOTS && seen < count; slot++) {
         const int s = slots[slot];
         if (s < 0)
             continue;
@@ -352,9 +351,10 @@ static void scoreRooks(int c) {
     const int8_t *slots = rookSlots(tracker[ply], c);
     const uint8_t castledBit = c == WHITE ? CR_WHITE_CASTLED : CR_BLACK_CASTLED;
     const bool castled = (moveStack[ply].castleRights & castledBit) != 0;
-    addMaterial(c, ROOK, own.rookCount);
+    const int count = own.rookCount;
+    addMaterial(c, ROOK, count);
     int seen = 0;
-    for (int slot = 0; slot < ROOK_SLOTS; slot++) {
+    for (int slot = 0; slot < ROOK_SLOTS && seen < count; slot++) {
         const int s = slots[slot];
         if (s < 0)
             continue;
@@ -427,9 +427,10 @@ static void scoreQueens(int c) {
     const int enemyKing = kingSlot(t, c ^ 1);
     const int ownKing = kingSlot(t, c);
     const int8_t *slots = queenSlots(t, c);
-    addMaterial(c, QUEEN, own.queenCount);
+    const int count = own.queenCount;
+    addMaterial(c, QUEEN, count);
     int seen = 0;
-    for (int slot = 0; slot < QUEEN_SLOTS; slot++) {
+    for (int slot = 0; slot < QUEEN_SLOTS && seen < count; slot++) {
         const int s = slots[slot];
         if (s < 0)
             continue;

@@ -61,8 +61,12 @@ static int8_t goodPinCode(int c, int piece, int from, int to) {
     return 0;
 }
 
-int scanPieceTargets(int c, int piece, int slot, int from, uint64_t attacks, bool capturesOnly) {
-    ASSERT(piece >= KNIGHT && piece <= QUEEN);
+// The scan of one kind of piece: the kind is fixed at compile time, so that the exchange
+// estimate's choice of x-ray table, exchange class and defender group is made once per kind
+// rather than at every target square. The findings gather in locals and are stored once.
+template <int PIECE>
+static int scanTargetsOf(int c, int slot, int from, uint64_t attacks, bool capturesOnly) {
+    static_assert(PIECE >= KNIGHT && PIECE <= QUEEN);
     ASSERT(from >= 0 && from < 64);
     bboard &b = boards[ply];
     const int o = c ^ 1;
@@ -83,43 +87,68 @@ int scanPieceTargets(int c, int piece, int slot, int from, uint64_t attacks, boo
     if (toMove && (depthFlags[ply] & DPF_IN_CHECK))
         targets &= seeOf(c).checkSquares;
     // 4. Standing value; en prise with nowhere to go is trapped.
-    if (markStandingValue(from, piece) < 0 && targets == 0)
+    if (markStandingValue(from, PIECE) < 0 && targets == 0)
         pieceStatus.trappedPiece = 1;
+    if (targets == 0)
+        return 0;
     // 5. A piece that shields one of our lines to the enemy king may step anywhere off it
     // with check, except next to the king where the king may simply take it.
     const bool discovery = isDiscoveryPiece(c, from);
-    const bool wantPin = (piece == BISHOP || piece == ROOK) && !discovery;
-    int32_t *store = toMove ? exchangeRow(piece, slot) : nullptr;
+    const bool wantPin = (PIECE == BISHOP || PIECE == ROOK) && !discovery;
+    const uint64_t enemyKingZone = kingattack[kingSlot(tracker[ply], o)];
+    int32_t *store = toMove ? exchangeRow(PIECE, slot) : nullptr;
+    const int8_t *insq = squares[ply].insq;
 
     // 6. Judge every target by its exchange estimate.
-    int moves = 0;
+    int moves = 0, scanned = 0;
+    int weakPawnHit = pieceStatus.weakPawnHit;
+    int8_t goodPin = pieceStatus.goodPin;
+    uint64_t captured = 0; // counted captures
     while (targets) {
         const int to = nextTarget(targets, c);
-        canMove[c] += 1;
-        const int captured = squares[ply].insq[to];
-        const int32_t estimate = exchangeEstimate(c, piece, from, to, captured, false);
+        scanned += 1;
+        const int victim = insq[to];
+        const int32_t estimate = exchangeEstimate(c, PIECE, from, to, victim, false);
         if (store)
             store[to] = estimate;
-        const bool capture = captured != EMPTY;
-        const bool nearKing = nextToKing(o, to);
+        const bool capture = victim != EMPTY;
+        const bool nearKing = (enemyKingZone & squareBit(to)) != 0;
         bool counts;
         if (capture) {
-            if (weakPawn[to] > 0)
-                pieceStatus.weakPawnHit = (int8_t)(pieceStatus.weakPawnHit + weakPawn[to]);
+            weakPawnHit += weakPawn[to] > 0 ? weakPawn[to] : 0;
             counts = discovery ? (!nearKing || estimate >= 0) : estimate >= 0;
-            if (wantPin && pieceStatus.goodPin == 0)
-                pieceStatus.goodPin = goodPinCode(c, piece, from, to);
+            if (wantPin && goodPin == 0)
+                goodPin = goodPinCode(c, PIECE, from, to);
         } else {
             counts = discovery ? !nearKing : estimate >= 0;
         }
         if (counts) {
             moves += 1;
-            pieceStatus.ableToMove = 1;
             if (capture)
-                sideAttacks[c] |= mask[to];
+                captured |= squareBit(to);
         }
     }
+    canMove[c] += scanned;
+    pieceStatus.weakPawnHit = (int8_t)weakPawnHit;
+    pieceStatus.goodPin = goodPin;
+    if (moves > 0)
+        pieceStatus.ableToMove = 1;
+    sideAttacks[c] |= captured;
     return moves;
+}
+
+int scanPieceTargets(int c, int piece, int slot, int from, uint64_t attacks, bool capturesOnly) {
+    switch (piece) {
+    case KNIGHT:
+        return scanTargetsOf<KNIGHT>(c, slot, from, attacks, capturesOnly);
+    case BISHOP:
+        return scanTargetsOf<BISHOP>(c, slot, from, attacks, capturesOnly);
+    case ROOK:
+        return scanTargetsOf<ROOK>(c, slot, from, attacks, capturesOnly);
+    default:
+        ASSERT(piece == QUEEN);
+        return scanTargetsOf<QUEEN>(c, slot, from, attacks, capturesOnly);
+    }
 }
 
 // The side that just moved answered a check by bringing a piece onto the checking line, and
