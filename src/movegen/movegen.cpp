@@ -418,17 +418,36 @@ static void markHashAndKillers(const genContext &g, const hashMoveHint &h) {
     }
 }
 
+int16_t sortedMoves[MAX_PLY];
+
+// The generated list of each ply as it came from the generator, and its sort keys (the score
+// above the list index); the list itself is filled in sorted order place by place.
+static move_list unsortedMoves[MAX_PLY][MAX_MOVES];
+static uint16_t sortKeys[MAX_PLY][MAX_MOVES];
+static int16_t sortCount[MAX_PLY];
+
 // Exchange sort by descending score; the exact swap pattern fixes the order of equal scores:
 // for every place i in turn, each later entry that scores higher than the one now at i is
-// swapped into it. Which entry wins a comparison is unpredictable, so the sort runs on
-// 16-bit keys (the score above the list index) with each swap done as arithmetic rather
-// than a branch, and the entries are put in the keys' order at the end.
-static void sortMoves(move_list *list, int n) {
+// swapped into it. Place i depends only on the passes for the places before it, so a node
+// that is cut off after its first moves never pays for sorting the rest: the passes run
+// when the search asks for a place (orderedMove). Which entry wins a comparison is
+// unpredictable, so the passes run on the 16-bit keys with each swap done as arithmetic
+// rather than a branch.
+static void startSort(const move_list *list, int n) {
     static_assert(MAX_MOVES <= 256, "a list index fits in the low byte of a key");
-    uint16_t key[MAX_MOVES];
+    std::memcpy(unsortedMoves[ply], list, (size_t)n * sizeof(move_list));
+    uint16_t *key = sortKeys[ply];
     for (int i = 0; i < n; i++)
         key[i] = (uint16_t)(list[i].orderscore << 8 | i);
-    for (int i = 0; i < n; i++) {
+    sortCount[ply] = (int16_t)n;
+    sortedMoves[ply] = 0;
+}
+
+void sortMovesThrough(int place) {
+    ASSERT(ply >= 0 && ply < MAX_PLY && place < sortCount[ply]);
+    uint16_t *key = sortKeys[ply];
+    const int n = sortCount[ply];
+    for (int i = sortedMoves[ply]; i <= place; i++) {
         uint16_t held = key[i]; // the key at place i while the later ones are compared
         for (int j = i + 1; j < n; j++) {
             // A key above (held | 0xFF) scores higher: the two are swapped.
@@ -438,11 +457,9 @@ static void sortMoves(move_list *list, int n) {
             held = (uint16_t)(held ^ swap);
         }
         key[i] = held;
+        searchData[ply][i] = unsortedMoves[ply][held & 0xFF];
     }
-    move_list unsorted[MAX_MOVES];
-    std::memcpy(unsorted, list, (size_t)n * sizeof(move_list));
-    for (int i = 0; i < n; i++)
-        list[i] = unsorted[key[i] & 0xFF];
+    sortedMoves[ply] = (int16_t)(place + 1);
 }
 
 void movgen(int8_t gen, int8_t inQS) {
@@ -493,8 +510,12 @@ void movgen(int8_t gen, int8_t inQS) {
     detectionFlags &= (uint8_t)~DF_AFTER_NULL;
     generated[ply] = (int16_t)g.n;
     mvstore[ply + 1] = (int16_t)g.n;
+    sortedMoves[ply] = MAX_MOVES; // unsorted lists are read as they stand
     if ((searchFlags & (SF_SEARCH_START | SF_PONDER_ON)) && g.n > 0) {
         markHashAndKillers(g, hint);
-        sortMoves(g.list, g.n);
+        startSort(g.list, g.n);
+        // The root's list is read whole (reports, book, the user's moves): sort it at once.
+        if (ply == 0)
+            sortMovesThrough(g.n - 1);
     }
 }

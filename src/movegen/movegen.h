@@ -29,6 +29,18 @@ void SEE();
 // inQS 1 generates queen promotions only. SEE must have run for this position.
 void movgen(int8_t gen, int8_t inQS);
 
+// The search's move order at ply: searchData[ply][i] holds its place for i < sortedMoves[ply];
+// the rest of a list below the root is sorted only when the search asks for it.
+extern int16_t sortedMoves[MAX_PLY];
+void sortMovesThrough(int place);
+// The move at place i of the list at ply in the search's order.
+inline move_list &orderedMove(int i) {
+    ASSERT(ply >= 0 && ply < MAX_PLY && i >= 0 && i < MAX_MOVES);
+    if (i >= sortedMoves[ply])
+        sortMovesThrough(i);
+    return searchData[ply][i];
+}
+
 // Move-ordering memory the generator reads and the search fills: two killers and a mate
 // killer per ply (kept from search to search), and the transposition table's best move for
 // the position about to be generated, which movgen uses once and then forgets.

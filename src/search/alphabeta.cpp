@@ -610,7 +610,7 @@ int16_t AlphaBeta(int8_t depth, int16_t alpha, int16_t beta, int16_t mate, int16
     const int count = mvstore[ply + 1];
     for (int i = 0; i < count; i++) {
         childWork w = {};
-        w.move = &searchData[ply][i];
+        w.move = &orderedMove(i);
         w.index = i;
         w.depth = depth > 0 ? depth - 1 : 0; // a null-move test may arrive with depth 0
         w.high = high;

@@ -33,7 +33,7 @@ int16_t PVmoveLine(int16_t alpha, int16_t beta) {
     generateSearchMoves(0, 0);
     if (mvstore[ply + 1] == 0)
         return alpha;
-    move_list &m = searchData[ply][0];
+    move_list &m = orderedMove(0);
     currentline[ply] = m;
     mvstack(&m, 0);
     ply++;

@@ -251,7 +251,7 @@ int16_t Quiesce(int8_t QSdepth, int8_t checksDepth, int16_t alpha, int16_t beta,
     mate--;
     const int count = mvstore[ply + 1];
     for (int i = 0; i < count; i++) {
-        const move_list m = searchData[ply][i];
+        const move_list m = orderedMove(i);
         qsChild w = {};
         // Step 1 of the move. Make it.
         nodes++;

@@ -1,4 +1,5 @@
 // Move generator: legality, check marking, exchange-based ordering and the search's ordering.
+#include "board/makemove.h"
 #include "eval/eval.h"
 #include "movegen/movegen_test_util.h"
 #include "search/search.h"
@@ -116,6 +117,39 @@ TEST_F(MovgenTest, SearchOrderOfEqualScoresIsThatOfTheExchangeSort) {
                     << fen << " phase " << phase << " place " << i;
         }
     }
+}
+
+// Below the root the list is sorted place by place as the search asks for it: asked for out
+// of turn (a later place first, then from the start) it still gives the exchange sort's order.
+TEST_F(MovgenTest, ListsBelowTheRootAreSortedOnDemandInTheSameOrder) {
+    generate("r1bq1rk1/pp2ppbp/2np2p1/2n5/P3PP2/N1P2N2/1PB3PP/R1B1QRK1 b - - 0 1", 0, 0, 1);
+    mvstack(&searchData[0][findMove("a7a6")], 0);
+    ply = 1;
+    gameFlags ^= GF_WHITE_TO_MOVE;
+    SEE();
+    movgen(0, 0);
+    std::vector<move_list> expected(searchData[1], searchData[1] + moveCount());
+    for (size_t i = 0; i < expected.size(); i++)
+        for (size_t j = i + 1; j < expected.size(); j++)
+            if (expected[j].orderscore > expected[i].orderscore)
+                std::swap(expected[i], expected[j]);
+    searchFlags = SF_SEARCH_START;
+    SEE();
+    movgen(0, 0);
+    searchFlags = 0;
+    ASSERT_EQ((size_t)moveCount(), expected.size());
+    ASSERT_GT(expected.size(), 20u);
+    EXPECT_EQ(sortedMoves[1], 0);
+    (void)orderedMove(5);
+    EXPECT_EQ(sortedMoves[1], 6);
+    for (int i = 0; i < moveCount(); i++) {
+        const move_list &m = orderedMove(i);
+        EXPECT_TRUE(m.from == expected[i].from && m.to == expected[i].to &&
+                    m.promote == expected[i].promote)
+            << " place " << i;
+    }
+    gameFlags ^= GF_WHITE_TO_MOVE;
+    ply = 0;
 }
 
 // The most moves known in a legal position: every one of them fits in the list. More than
