@@ -611,6 +611,10 @@ int16_t AlphaBeta(int8_t depth, int16_t alpha, int16_t beta, int16_t mate, int16
     for (int i = 0; i < count; i++) {
         childWork w = {};
         w.move = &orderedMove(i);
+        // The next move's table slots are fetched while this one is searched: most children
+        // are settled quickly, and the next probe then finds its slots in the cache.
+        if (i + 1 < count)
+            prefetchChildSlots(orderedMove(i + 1));
         w.index = i;
         w.depth = depth > 0 ? depth - 1 : 0; // a null-move test may arrive with depth 0
         w.high = high;

@@ -2,6 +2,7 @@
 #include "search/tt.h"
 
 #include "board/engine_state.h"
+#include "board/setup.h"
 #include "board/tableclear.h"
 #include "movegen/movegen.h"
 
@@ -406,6 +407,25 @@ void prefetchHashSlots(int8_t p) {
     const tablePair t = currentTables();
     __builtin_prefetch(&t.primary[slotIndex(hash[p], t.primarySize)]);
     __builtin_prefetch(&t.collision[slotIndex(hash[p], t.collisionSize)]);
+}
+
+void prefetchChildSlots(const move_list &m) {
+    ASSERT(ply >= 0 && ply < MAX_PLY);
+    ASSERT(m.from >= 0 && m.from < 64 && m.to >= 0 && m.to < 64);
+    ASSERT(m.moved >= WPAWN && m.moved <= KING);
+    // The child's key as far as the move itself decides it: the side to move, the expiring en
+    // passant chance, the mover and a piece taken on its destination. A castling rook, a new
+    // en passant chance or a promotion make the guess miss, which only wastes one fetch.
+    const int c = whiteToMove() ? WHITE : BLACK;
+    uint64_t key = hash[ply] ^ hashblack ^ hash_piece[c][m.moved][m.from] ^
+                   hash_piece[c][m.moved][m.to];
+    if (moveStack[ply].enPassant != NO_SQUARE)
+        key ^= hashep[moveStack[ply].enPassant];
+    if ((m.type & MT_CAPTURE) && !(m.type & MT_EN_PASSANT) && m.captured < KING)
+        key ^= hash_piece[c ^ 1][m.captured][m.to];
+    const tablePair t = currentTables();
+    __builtin_prefetch(&t.primary[slotIndex(key, t.primarySize)]);
+    __builtin_prefetch(&t.collision[slotIndex(key, t.collisionSize)]);
 }
 
 void generateSearchMoves(int8_t gen, int8_t inQS) {

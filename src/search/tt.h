@@ -15,6 +15,9 @@ extern int8_t scoreType;          // 0 exact static score, 1 estimated, 2 nothin
 // Starts fetching the table slots the position at ply p will probe, so that the memory access
 // overlaps the work done before the probe.
 void prefetchHashSlots(int8_t p);
+// The same for the child of move m of the position at ply, before the move is made: the key
+// is guessed from the move.
+void prefetchChildSlots(const move_list &m);
 // Empties all four tables (nothing to do while nothing has been recorded since the last clear).
 void clearHashTables();
 // Best move stored for the position at ply (primary table, then collision table; the null
