@@ -197,29 +197,11 @@ static int16_t scorePawnStructure(int c) {
 // Per-call layer
 // ---------------------------------------------------------------------------
 
-// Weakness of colour c's pawn on s for the opponent's pieces: 1 when no own pawn guards it
-// (unless a pawn beside it can still step up to guard it), 2 more when it is the base that
-// holds up an own pawn diagonally ahead.
-static void markWeakPawn(int c, int s) {
-    if (seeOf(c).boardScan[s] >= 96)
-        return;
-    const uint64_t own = ownFrameSet(c, pawnsOf(boards[ply], c));
-    const int rs = ownFrameSquare(c, s), f = rs & 7;
-    const uint64_t beside = (f > 0 ? squareBit(rs - 1) : 0) | (f < 7 ? squareBit(rs + 1) : 0);
-    const uint64_t occupied = ownFrameSet(c, boards[ply].allpieces);
-    const bool aheadEmpty = rs >= 8 && !(occupied & squareBit(rs - 8));
-    if ((own & beside) && aheadEmpty)
-        return;
-    weakPawn[s] = 1;
-    if (own & frontDiagonals(rs))
-        weakPawn[s] += 2;
-}
-
 // What every pawn of a side reads alike in one evaluation, gathered once per side.
 struct pawnSide {
     int king, enemyKing;
     bool toMove;
-    uint64_t enemyPieces, occupied;
+    uint64_t ownPawns, enemyPieces, occupied;
     uint64_t legal;    // the check squares when the side to move is in check, else all squares
     uint64_t farFiles; // with the kings castled on opposite wings, the files of the storm pawns
     bool farAdvance;   // ... and whether the enemy king sits in the corner they storm
@@ -235,6 +217,7 @@ static pawnSide sideOfPawns(int c) {
     side.enemyKing = kingSlot(t, other);
     ASSERT(side.king >= 0 && side.king < 64 && side.enemyKing >= 0 && side.enemyKing < 64);
     side.toMove = sideToMove() == c;
+    side.ownPawns = pawnsOf(b, c);
     side.enemyPieces = piecesOf(b, other);
     side.occupied = b.allpieces;
     side.legal = side.toMove && (depthFlags[ply] & DPF_IN_CHECK) ? seeOf(c).checkSquares : ~0ULL;
@@ -253,6 +236,26 @@ static pawnSide sideOfPawns(int c) {
     }
     side.kingHitValue = gameState == 1 ? profile.attackKingMid : profile.attackKingEnd;
     return side;
+}
+
+// Weakness of colour c's pawn on s for the opponent's pieces: 1 when no own pawn guards it
+// (unless a pawn beside it can still step up to guard it), 2 more when it is the base that
+// holds up an own pawn diagonally ahead.
+template <int c> static void markWeakPawn(const pawnSide &side, int s) {
+    if (seeOf(c).boardScan[s] >= 96)
+        return;
+    constexpr int forward = c == WHITE ? -8 : 8;
+    const uint64_t *pawnAttack = c == WHITE ? whpawnattack : blpawnattack;
+    const int f = s & 7;
+    const uint64_t beside = (f > 0 ? squareBit(s - 1) : 0) | (f < 7 ? squareBit(s + 1) : 0);
+    ASSERT(s + forward >= 0 && s + forward < 64);
+    const bool aheadEmpty = !(side.occupied & squareBit(s + forward));
+    if ((side.ownPawns & beside) && aheadEmpty)
+        return;
+    weakPawn[s] = 1;
+    // The squares this pawn guards are the diagonals ahead of it.
+    if (side.ownPawns & pawnAttack[s])
+        weakPawn[s] += 2;
 }
 
 // Target scan and per-call terms of colour c's pawn in slot `slot` on square s; `side` holds
@@ -331,7 +334,7 @@ template <int c> static void scoreOnePawn(const pawnSide &side, int slot, int s)
     }
 
     // 3. Weakness for the opponent's pieces.
-    markWeakPawn(c, s);
+    markWeakPawn<c>(side, s);
 
     // 4. Terms by phase.
     const bool farPawn = (side.farFiles & squareBit(rs)) != 0;
