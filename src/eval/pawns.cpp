@@ -201,6 +201,8 @@ static int16_t scorePawnStructure(int c) {
 struct pawnSide {
     int king, enemyKing;
     bool toMove;
+    const int8_t *passers; // the side's passed pawns by slot
+    int enPassant;         // the en passant square when this side may take there, else none
     uint64_t ownPawns, enemyPieces, occupied;
     uint64_t legal;    // the check squares when the side to move is in check, else all squares
     uint64_t farFiles; // with the kings castled on opposite wings, the files of the storm pawns
@@ -217,6 +219,8 @@ static pawnSide sideOfPawns(int c) {
     side.enemyKing = kingSlot(t, other);
     ASSERT(side.king >= 0 && side.king < 64 && side.enemyKing >= 0 && side.enemyKing < 64);
     side.toMove = sideToMove() == c;
+    side.passers = passPawnSlots(t, c);
+    side.enPassant = side.toMove ? moveStack[ply].enPassant : NO_SQUARE;
     side.ownPawns = pawnsOf(b, c);
     side.enemyPieces = piecesOf(b, other);
     side.occupied = b.allpieces;
@@ -273,7 +277,7 @@ template <int c> static void scoreOnePawn(const pawnSide &side, int slot, int s)
     const int phase = gameState;
 
     bool blockedPassedPawn = true;
-    const bool passedPawn = passPawnSlots(tracker[ply], c)[slot] == s;
+    const bool passedPawn = side.passers[slot] == s;
     int moves = 0;
 
     // 1. Targets: the push squares and the captures of enemy pieces.
@@ -366,8 +370,8 @@ template <int c> static void scoreOnePawn(const pawnSide &side, int slot, int s)
     // pin and check sets above do not fit it: taking the double-stepped checker answers a
     // check though the target square is no check square, while a capture that leaves another
     // check standing, or opens a rank through both pawns, is no move at all.
-    const int ep = moveStack[ply].enPassant;
-    if (ep != NO_SQUARE && side.toMove) {
+    const int ep = side.enPassant;
+    if (ep != NO_SQUARE) {
         ASSERT(ep >= 0 && ep < 64);
         moves = 0;
         if ((pawnAttack[s] & squareBit(ep)) && isLegalEnPassant((int8_t)s)) {
