@@ -191,10 +191,11 @@ void scoreKing(int c) {
         }
     }
 
-    // 3.-5. Shelter, cornered rook, open lines.
-    ps.kingsPawns = pawnShelter(c, k & 7);
+    // 3.-5. Shelter, cornered rook, open lines. The pawn shield scores only before the
+    // ending and the open lines only in the middle game: elsewhere neither is worked out.
+    ps.kingsPawns = gameState < 2 ? pawnShelter(c, k & 7) : 0;
     ps.cornerRook = isRookCornered(c, rk) ? 1 : 0;
-    ps.kingExposed = kingExposure(c, rk);
+    ps.kingExposed = gameState == 1 ? kingExposure(c, rk) : 0;
 
     // 6. Terms by phase.
     const bool hasCastled = (c == WHITE ? ps.whiteHasCastled : ps.blackHasCastled) == 1;

@@ -197,64 +197,104 @@ static int16_t scorePawnStructure(int c) {
 // Per-call layer
 // ---------------------------------------------------------------------------
 
+// What every pawn of a side reads alike in one evaluation, gathered once per side.
+struct pawnSide {
+    int king, enemyKing;
+    bool toMove;
+    const int8_t *passers; // the side's passed pawns by slot
+    int enPassant;         // the en passant square when this side may take there, else none
+    uint64_t ownPawns, enemyPieces, occupied;
+    uint64_t legal;    // the check squares when the side to move is in check, else all squares
+    uint64_t farFiles; // with the kings castled on opposite wings, the files of the storm pawns
+    bool farAdvance;   // ... and whether the enemy king sits in the corner they storm
+    int32_t kingHitValue;
+};
+
+static pawnSide sideOfPawns(int c) {
+    const int other = c ^ 1;
+    bboard &b = boards[ply];
+    trak &t = tracker[ply];
+    pawnSide side;
+    side.king = kingSlot(t, c);
+    side.enemyKing = kingSlot(t, other);
+    ASSERT(side.king >= 0 && side.king < 64 && side.enemyKing >= 0 && side.enemyKing < 64);
+    side.toMove = sideToMove() == c;
+    side.passers = passPawnSlots(t, c);
+    side.enPassant = side.toMove ? moveStack[ply].enPassant : NO_SQUARE;
+    side.ownPawns = pawnsOf(b, c);
+    side.enemyPieces = piecesOf(b, other);
+    side.occupied = b.allpieces;
+    side.legal = side.toMove && (depthFlags[ply] & DPF_IN_CHECK) ? seeOf(c).checkSquares : ~0ULL;
+
+    // Far pawns: with the kings castled on opposite wings, the pawns facing the enemy king
+    // are the storm that counts.
+    const int ownKing = ownFrameSquare(c, side.king), theirKing = ownFrameSquare(c, side.enemyKing);
+    side.farFiles = 0;
+    side.farAdvance = false;
+    if (ownKing == 62 || ownKing == 63) {
+        side.farFiles = fileSet(0) | fileSet(1) | fileSet(2);
+        side.farAdvance = theirKing <= 2;
+    } else if (ownKing >= 56 && ownKing <= 58) {
+        side.farFiles = fileSet(5) | fileSet(6) | fileSet(7);
+        side.farAdvance = theirKing == 6 || theirKing == 7;
+    }
+    side.kingHitValue = gameState == 1 ? profile.attackKingMid : profile.attackKingEnd;
+    return side;
+}
+
 // Weakness of colour c's pawn on s for the opponent's pieces: 1 when no own pawn guards it
 // (unless a pawn beside it can still step up to guard it), 2 more when it is the base that
 // holds up an own pawn diagonally ahead.
-static void markWeakPawn(int c, int s) {
+template <int c> static void markWeakPawn(const pawnSide &side, int s) {
     if (seeOf(c).boardScan[s] >= 96)
         return;
-    const uint64_t own = ownFrameSet(c, pawnsOf(boards[ply], c));
-    const int rs = ownFrameSquare(c, s), f = rs & 7;
-    const uint64_t beside = (f > 0 ? squareBit(rs - 1) : 0) | (f < 7 ? squareBit(rs + 1) : 0);
-    const uint64_t occupied = ownFrameSet(c, boards[ply].allpieces);
-    const bool aheadEmpty = rs >= 8 && !(occupied & squareBit(rs - 8));
-    if ((own & beside) && aheadEmpty)
+    constexpr int forward = c == WHITE ? -8 : 8;
+    const uint64_t *pawnAttack = c == WHITE ? whpawnattack : blpawnattack;
+    const int f = s & 7;
+    const uint64_t beside = (f > 0 ? squareBit(s - 1) : 0) | (f < 7 ? squareBit(s + 1) : 0);
+    ASSERT(s + forward >= 0 && s + forward < 64);
+    const bool aheadEmpty = !(side.occupied & squareBit(s + forward));
+    if ((side.ownPawns & beside) && aheadEmpty)
         return;
     weakPawn[s] = 1;
-    if (own & frontDiagonals(rs))
+    // The squares this pawn guards are the diagonals ahead of it.
+    if (side.ownPawns & pawnAttack[s])
         weakPawn[s] += 2;
 }
 
-// Target scan and per-call terms of colour c's pawn in slot `slot` on square s.
-static void scoreOnePawn(int c, int slot, int s) {
+// Target scan and per-call terms of colour c's pawn in slot `slot` on square s; `side` holds
+// what all of c's pawns share. One copy per colour: the frame flips and the scan order are
+// then fixed.
+template <int c> static void scoreOnePawn(const pawnSide &side, int slot, int s) {
     ASSERT(s >= 0 && s < 64);
-    const int other = c ^ 1;
     const PROFILE &p = profile;
-    STATUS &ps = pieceStatus;
-    bboard &b = boards[ply];
-    trak &t = tracker[ply];
-    const int king = kingSlot(t, c), enemyKing = kingSlot(t, other);
-    ASSERT(king >= 0 && king < 64 && enemyKing >= 0 && enemyKing < 64);
-    const int pawnCode = c == WHITE ? WPAWN : BPAWN;
-    const int mobilityRow = c == WHITE ? 0 : 1;
-    const int forward = c == WHITE ? -8 : 8;
-    const bool toMove = sideToMove() == c;
+    constexpr int pawnCode = c == WHITE ? WPAWN : BPAWN;
+    constexpr int mobilityRow = c == WHITE ? 0 : 1;
+    constexpr int forward = c == WHITE ? -8 : 8;
     const uint64_t *pawnAttack = c == WHITE ? whpawnattack : blpawnattack;
-    const int rs = ownFrameSquare(c, s), f = rs & 7, r = relativeRank(c, s);
+    const int rs = ownFrameSquare(c, s), r = relativeRank(c, s);
     const bool onSeventh = (rs >> 3) == 1;
     const int phase = gameState;
 
-    ps.blockedPassedPawn = 1;
-    ps.farPawn = ps.farAdvance = 0;
-    ps.passedPawn = passPawnSlots(t, c)[slot] == s ? 1 : 0;
+    bool blockedPassedPawn = true;
+    const bool passedPawn = side.passers[slot] == s;
     int moves = 0;
 
     // 1. Targets: the push squares and the captures of enemy pieces.
     uint64_t targets = 0;
     const int push = s + forward;
     ASSERT(push >= 0 && push < 64);
-    if (!(b.allpieces & squareBit(push))) {
+    if (!(side.occupied & squareBit(push))) {
         targets |= squareBit(push);
         const int doublePush = push + forward;
-        if ((rs >> 3) == 6 && !(b.allpieces & squareBit(doublePush)))
+        if ((rs >> 3) == 6 && !(side.occupied & squareBit(doublePush)))
             targets |= squareBit(doublePush);
     }
-    targets |= pawnAttack[s] & piecesOf(b, other);
+    targets |= pawnAttack[s] & side.enemyPieces;
     const int8_t pin = pinDirection(c, s);
     if (pin >= 0)
-        targets &= rays[king][pin];
-    if (toMove && (depthFlags[ply] & DPF_IN_CHECK))
-        targets &= seeOf(c).checkSquares;
+        targets &= rays[side.king][pin];
+    targets &= side.legal;
     markStandingValue(s, pawnCode);
     const bool discovery = isDiscoveryPiece(c, s);
 
@@ -263,84 +303,75 @@ static void scoreOnePawn(int c, int slot, int s) {
         const int to = nextTarget(targets, c);
         canMove[c] += 1;
         const int victim = squares[ply].insq[to];
-        const bool capture = victim != EMPTY;
-        const int32_t statusTo =
-            exchangeEstimate(c, pawnCode, s, to, capture ? victim : EMPTY, !capture);
-        if (toMove)
-            seeBoardPawn[slot][to] = statusTo;
-        if (capture) {
+        if (victim != EMPTY) {
+            // A capture counts whatever it risks: only the side to move, which keeps the
+            // exchange values for its move ordering, needs its estimate.
+            if (side.toMove)
+                seeBoardPawn[slot][to] = exchangeEstimate(c, pawnCode, s, to, victim, false);
             if (victim == KING)
                 continue;
             moves++;
             sideAttacks[c] |= squareBit(to);
-            if (ps.passedPawn) {
-                ps.blockedPassedPawn = 0;
+            if (passedPawn) {
+                blockedPassedPawn = false;
                 if (onSeventh)
                     markPromotionSquare(to);
             }
             continue;
         }
+        const int32_t statusTo = exchangeEstimate(c, pawnCode, s, to, EMPTY, true);
+        if (side.toMove)
+            seeBoardPawn[slot][to] = statusTo;
         // A push that uncovers a line to the enemy king is played for the check: its own
         // exchange value matters only when it lands next to that king.
-        const bool freePush = discovery && !(kingattack[enemyKing] & squareBit(to));
+        const bool freePush = discovery && !(kingattack[side.enemyKing] & squareBit(to));
         if (freePush || statusTo >= 0) {
             moves++;
-            if (ps.passedPawn)
-                ps.blockedPassedPawn = 0;
+            if (passedPawn)
+                blockedPassedPawn = false;
         }
         // On the seventh rank the promotion square is a threat whatever the push's own value.
-        if (ps.passedPawn && onSeventh && (!discovery || freePush || statusTo >= 0)) {
+        if (passedPawn && onSeventh && (!discovery || freePush || statusTo >= 0)) {
             markPromotionSquare(to);
             sideAttacks[c] |= squareBit(to);
         }
     }
 
     // 3. Weakness for the opponent's pieces.
-    markWeakPawn(c, s);
+    markWeakPawn<c>(side, s);
 
-    // 4. Far pawns: with the kings castled on opposite wings, the pawns facing the enemy
-    // king are the storm that counts.
-    const int ownKing = ownFrameSquare(c, king), theirKing = ownFrameSquare(c, enemyKing);
-    if (ownKing == 62 || ownKing == 63) {
-        ps.farPawn = f <= 2 ? 1 : 0;
-        ps.farAdvance = theirKing <= 2 ? 1 : 0;
-    } else if (ownKing >= 56 && ownKing <= 58) {
-        ps.farPawn = f >= 5 ? 1 : 0;
-        ps.farAdvance = theirKing == 6 || theirKing == 7 ? 1 : 0;
-    }
-
-    // 5. Terms by phase.
+    // 4. Terms by phase.
+    const bool farPawn = (side.farFiles & squareBit(rs)) != 0;
     if (phase == 0) {
-        if (ps.farPawn)
+        if (farPawn)
             pieceEval[c] += p.farPawnOpen;
-        if (ps.farAdvance)
+        if (side.farAdvance)
             pieceEval[c] += p.farPawnAdvance * r;
     } else {
         // A passed pawn that cannot step on safely is worth much less than its run.
-        if (ps.passedPawn && seeBoard[ply][s] >= 0 && ps.blockedPassedPawn == 1) {
+        if (passedPawn && blockedPassedPawn && seeBoard[ply][s] >= 0) {
             const int32_t blocked = (passPawnValue[r] / 5) * -4;
             pieceEval[c] += blocked;
             creditNewPasser(c, slot, blocked);
         }
-        const int kingHits = __builtin_popcountll(pawnAttack[s] & kingattack[enemyKing]);
         if (phase == 1) {
-            if (ps.farPawn)
+            if (farPawn)
                 pieceEval[c] += p.farPawnMid;
-            if (ps.farAdvance)
+            if (side.farAdvance)
                 pieceEval[c] += p.farPawnAdvance * r;
-            pieceEval[c] += kingHits * p.attackKingMid;
-        } else {
-            pieceEval[c] += kingHits * p.attackKingEnd;
         }
+        const uint64_t kingHits = pawnAttack[s] & kingattack[side.enemyKing];
+        if (kingHits)
+            pieceEval[c] += __builtin_popcountll(kingHits) * side.kingHitValue;
     }
     mobility[c] += pieceMobility[mobilityRow][clampMoves(moves)];
 
-    // 6. En passant: the capture is scored again on its own, and only when it is legal. The
+    // 5. En passant: the capture is scored again on its own, and only when it is legal. The
     // pin and check sets above do not fit it: taking the double-stepped checker answers a
     // check though the target square is no check square, while a capture that leaves another
     // check standing, or opens a rank through both pawns, is no move at all.
-    const int ep = moveStack[ply].enPassant;
-    if (ep != NO_SQUARE && toMove) {
+    const int ep = side.enPassant;
+    if (ep != NO_SQUARE) {
         ASSERT(ep >= 0 && ep < 64);
         moves = 0;
         if ((pawnAttack[s] & squareBit(ep)) && isLegalEnPassant((int8_t)s)) {
@@ -401,9 +432,14 @@ void scorePawns(int c) {
     ASSERT(c == WHITE || c == BLACK);
     ASSERT(ply >= 0 && ply < MAX_PLY);
     pawnMaterial[c] += pieceValue[c == WHITE ? WPAWN : BPAWN] * seeOf(c).pawnCount;
+    const pawnSide side = sideOfPawns(c);
     const int8_t *slots = pawnSlots(tracker[ply], c);
     for (int a = 0; a < PAWN_SLOTS; a++) {
-        if (slots[a] >= 0)
-            scoreOnePawn(c, a, slots[a]);
+        if (slots[a] < 0)
+            continue;
+        if (c == WHITE)
+            scoreOnePawn<WHITE>(side, a, slots[a]);
+        else
+            scoreOnePawn<BLACK>(side, a, slots[a]);
     }
 }
