@@ -17,6 +17,17 @@ namespace {
 int moveCount() { return mvstore[ply + 1]; }
 const move_list &moveAt(int i) { return searchData[0][i]; }
 
+// The unsorted list of ply p put in order by the plain exchange sort: each later entry that
+// scores higher than the one at place i is swapped into it, for i in turn.
+std::vector<move_list> plainExchangeSort(int p) {
+    std::vector<move_list> list(searchData[p], searchData[p] + mvstore[p + 1]);
+    for (size_t i = 0; i < list.size(); i++)
+        for (size_t j = i + 1; j < list.size(); j++)
+            if (list[j].orderscore > list[i].orderscore)
+                std::swap(list[i], list[j]);
+    return list;
+}
+
 // Index of a coordinate move ("e2e4", "b7b8q") in the list of ply 0, or -1.
 int findMove(const char *text) {
     static const char kinds[] = "nbrq";
@@ -101,11 +112,7 @@ TEST_F(MovgenTest, SearchOrderOfEqualScoresIsThatOfTheExchangeSort) {
     for (const char *fen : fens) {
         for (int phase = 0; phase <= 2; phase++) {
             generate(fen, 0, 0, phase);
-            std::vector<move_list> expected(searchData[0], searchData[0] + moveCount());
-            for (size_t i = 0; i < expected.size(); i++)
-                for (size_t j = i + 1; j < expected.size(); j++)
-                    if (expected[j].orderscore > expected[i].orderscore)
-                        std::swap(expected[i], expected[j]);
+            const std::vector<move_list> expected = plainExchangeSort(0);
             searchFlags = SF_SEARCH_START;
             SEE();
             movgen(0, 0);
@@ -128,11 +135,7 @@ TEST_F(MovgenTest, ListsBelowTheRootAreSortedOnDemandInTheSameOrder) {
     gameFlags ^= GF_WHITE_TO_MOVE;
     SEE();
     movgen(0, 0);
-    std::vector<move_list> expected(searchData[1], searchData[1] + moveCount());
-    for (size_t i = 0; i < expected.size(); i++)
-        for (size_t j = i + 1; j < expected.size(); j++)
-            if (expected[j].orderscore > expected[i].orderscore)
-                std::swap(expected[i], expected[j]);
+    const std::vector<move_list> expected = plainExchangeSort(1);
     searchFlags = SF_SEARCH_START;
     SEE();
     movgen(0, 0);
