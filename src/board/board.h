@@ -261,6 +261,25 @@ extern STATUS pieceStatus; // scratch flags; promotionImminent, castled flags, s
 // filled by evaluate (depthFlags DPF_EVAL_SEE) and hangsThreats (DPF_THREAT_SEE).
 extern int32_t seeBoardPawn[PAWN_SLOTS][64], seeBoardKnight[KNIGHT_SLOTS][64],
     seeBoardBishop[BISHOP_SLOTS][64], seeBoardRook[ROOK_SLOTS][64], seeBoardQueen[QUEEN_SLOTS][64];
+// The estimate of the piece of kind `piece` (a pawn code or KNIGHT..QUEEN) in list slot
+// `slot` moving to `to`, from the arrays above.
+inline int32_t slotExchangeValue(int piece, int slot, int to) {
+    ASSERT(slot >= 0 && to >= 0 && to < 64);
+    switch (piece) {
+    case WPAWN:
+    case BPAWN:
+        return seeBoardPawn[slot][to];
+    case KNIGHT:
+        return seeBoardKnight[slot][to];
+    case BISHOP:
+        return seeBoardBishop[slot][to];
+    case ROOK:
+        return seeBoardRook[slot][to];
+    default:
+        ASSERT(piece == QUEEN);
+        return seeBoardQueen[slot][to];
+    }
+}
 
 // Index of the record entry that describes the position after half-move n.
 inline int recordIndex(int32_t n) { return n - histBase; }

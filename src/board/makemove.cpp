@@ -90,21 +90,8 @@ bool isPassedPawn(const bboard &b, int c, int t) {
 static int32_t captureValue(int p, int c, int moved, int slot, int from, int to, int victim) {
     if (moved == KING)
         return pieceValue[victim]; // nothing can recapture a king
-    if (depthFlags[p] & (DPF_EVAL_SEE | DPF_THREAT_SEE)) {
-        switch (moved) {
-        case WPAWN:
-        case BPAWN:
-            return seeBoardPawn[slot][to];
-        case KNIGHT:
-            return seeBoardKnight[slot][to];
-        case BISHOP:
-            return seeBoardBishop[slot][to];
-        case ROOK:
-            return seeBoardRook[slot][to];
-        default:
-            return seeBoardQueen[slot][to];
-        }
-    }
+    if (depthFlags[p] & (DPF_EVAL_SEE | DPF_THREAT_SEE))
+        return slotExchangeValue(moved, slot, to);
     // The mover becomes the target: class 0 queen, 1 rook, 2 minor piece, 3 pawn.
     const int cls = moved <= BPAWN ? 3 : (moved <= BISHOP ? 2 : (moved == ROOK ? 1 : 0));
     const evaluator &own = seeOf(c), &opp = seeOf(c ^ 1);

@@ -95,23 +95,6 @@ uint64_t legalTargets(const genContext &g, int8_t f, uint64_t targets) {
     return targets;
 }
 
-// Precomputed exchange values of the side to move's pieces, left by the evaluation or the
-// threat scan for this ply, indexed by list slot and destination.
-static int precomputedValue(int kind, int slot, int8_t t) {
-    switch (kind) {
-    case KNIGHT:
-        return seeBoardKnight[slot][t];
-    case BISHOP:
-        return seeBoardBishop[slot][t];
-    case ROOK:
-        return seeBoardRook[slot][t];
-    case QUEEN:
-        return seeBoardQueen[slot][t];
-    default:
-        return seeBoardPawn[slot][t];
-    }
-}
-
 int moveExchangeValue(const genContext &g, int kind, int slot, int8_t f, int8_t t, int captured,
                       bool pawnPush, int &D) {
     const evaluator &own = *g.own, &opp = *g.opp;
@@ -147,7 +130,7 @@ int moveExchangeValue(const genContext &g, int kind, int slot, int8_t f, int8_t 
 
     const uint8_t flags = depthFlags[ply];
     if ((flags & DPF_EVAL_SEE) || (captured != EMPTY && (flags & DPF_THREAT_SEE)))
-        return precomputedValue(kind, slot, t);
+        return slotExchangeValue(kind, slot, t);
     if (A == 0)
         return pieceValue[captured]; // nothing can take back
     if (kind != QUEEN && (own.ownQueen[t] != 0 || opp.ownQueen[t] != 0))
