@@ -6,7 +6,7 @@
 uint8_t gameFlags, searchFlags, detectionFlags, timeFlags;
 int32_t stopSearch;
 int8_t s_depth = 30;
-tag_time normalTime = {0, 0, 0, NO_TIME_LIMIT, 0, 0, 0, 0, 0};
+tag_time normalTime = {0, 0, 0, NO_TIME_LIMIT, 0, 0, 0, 0, 0, NO_TIME_LIMIT};
 TIMES ponderTime;
 
 // The clock is std::chrono::steady_clock scaled to milliseconds, counted from the first

@@ -26,6 +26,9 @@ constexpr uint8_t TF_CONVENTIONAL = 0x01, TF_INCREMENTAL = 0x02, TF_FIXED_TIME =
 struct tag_time {
     int32_t startTime, stopTime, elapsed, searchTime, savedTime, lastTime, iterationTime,
         thisIteration, timeCheck;
+    // Under a clock: the most this move may take when its iterations turn out unstable
+    // (searchTime is the target a settled search aims at).
+    int32_t hardTime;
 };
 using TIMES = tag_time;
 

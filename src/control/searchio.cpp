@@ -18,7 +18,9 @@ static void showSearchReport(const searchReport &r) {
     }
     switch (r.kind) {
     case REPORT_THINKING:
-        pvline(r.depth, r.score, r.seconds, r.nodes, r.ponderLine);
+        // xboard counts thinking time in centiseconds; the console shows whole seconds.
+        pvline(r.depth, r.score, isConsoleMode() ? r.millis / 1000 : r.millis / 10, r.nodes,
+               r.ponderLine);
         break;
     case REPORT_LINE_SEARCHED:
         if (isConsoleMode())

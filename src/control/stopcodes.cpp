@@ -101,7 +101,7 @@ static void ponderMiss() {
 // The clock of a search that continues or restarts after a ponder hit starts now.
 static void restartClock() {
     normalTime.startTime = now();
-    normalTime.stopTime = normalTime.startTime + normalTime.searchTime + normalTime.savedTime;
+    setSearchDeadlines(normalTime.startTime);
 }
 
 void searchStopped() {

@@ -10,16 +10,22 @@
 constexpr int32_t CONVENTIONAL_RESERVE_CS = 200;
 constexpr int32_t INCREMENTAL_RESERVE_CS = 150;
 constexpr int8_t INCREMENTAL_COUNTDOWN = 61; // an incremental game is planned as 60 moves
-// The incremental budget shares the clock among at least this many moves: once the planned
-// 60 moves are played the game goes on, and spending the whole clock on one move (or dividing
-// by a countdown that has run out) would lose on time.
-constexpr int8_t INCREMENTAL_MIN_SHARE = 20;
 // A move ends at least this long before the clock would run out: a tenth of the clock, and
 // never less than 50 ms. A budget is at least 5 ms, enough for a first iteration to start.
 constexpr int32_t SAFETY_DIVISOR = 10;
 constexpr int32_t MIN_SAFETY_MS = 50;
 constexpr int32_t MIN_BUDGET_MS = 5;
 constexpr int32_t LEVEL_MOVES_MOST = 99; // moves per period: two digits, as "level" reads them
+// With no time control near, the rest of the game is planned as this many more moves: the
+// clock then shrinks geometrically and never runs dry, however long the game lasts.
+constexpr int32_t MOVES_HORIZON = 30;
+// Of each increment a move spends three quarters on top of its share of the clock.
+constexpr int32_t INCREMENT_SPENT_NUM = 3, INCREMENT_SPENT_DEN = 4;
+// The hard limit of an unstable move: four targets, and never more than the clock shared
+// among the moves to go (at most five of them): a move in trouble may think longer, but the
+// moves after it must not be starved.
+constexpr int32_t HARD_TARGETS = 4;
+constexpr int32_t HARD_SHARE_MOST = 5;
 
 int32_t timeleft, opptimeleft, increment;
 int8_t movesleft, movesPerTime;
@@ -135,6 +141,10 @@ static void capBudget(int32_t clock) {
         normalTime.searchTime = limit;
     if (normalTime.searchTime < MIN_BUDGET_MS)
         normalTime.searchTime = MIN_BUDGET_MS;
+    if (normalTime.hardTime > limit)
+        normalTime.hardTime = limit;
+    if (normalTime.hardTime < normalTime.searchTime)
+        normalTime.hardTime = normalTime.searchTime;
     if (normalTime.savedTime < 0)
         normalTime.savedTime = 0;
     if (normalTime.savedTime > limit - normalTime.searchTime)
@@ -143,37 +153,50 @@ static void capBudget(int32_t clock) {
 
 static int32_t clampMs(int32_t ms, int32_t most) { return ms < 0 ? 0 : (ms > most ? most : ms); }
 
-// The budget of this move from the engine's clock in milliseconds: what is left (less a
-// reserve) is shared among the moves still to play before the next control.
+// The hard limit for a target: HARD_TARGETS targets, at most the clock that is left (after its
+// reserve) over the moves to go up to HARD_SHARE_MOST, plus the increment a move brings.
+static int32_t hardLimit(int32_t target, int32_t available, int32_t movesToGo, int32_t inc) {
+    const int32_t share = movesToGo > HARD_SHARE_MOST ? HARD_SHARE_MOST : movesToGo;
+    const int64_t cap = (int64_t)available / (share < 1 ? 1 : share) + inc;
+    const int64_t hard = (int64_t)target * HARD_TARGETS;
+    const int64_t h = hard < cap ? hard : cap;
+    return (int32_t)(h < target ? target : h);
+}
+
+// The budget of this move from the engine's clock in milliseconds: a target of what is left
+// (less a reserve) over the moves still to play before the next control (MOVES_HORIZON when
+// none is near) plus most of the increment, and a hard limit for unstable searches. Time the
+// search did not use stays on the clock and so flows into the next moves' shares.
 static void shareClock(int32_t clock) {
     const uint8_t control = timeFlags & 0x0F;
+    normalTime.savedTime = 0;
     if (control & TF_CONVENTIONAL) {
         movesleft = (int8_t)(movesleft - 1);
-        if (movesleft == 1)
-            normalTime.savedTime = 0; // the last move of a period must not spend banked time
         timeleft = spendable(clock, CONVENTIONAL_RESERVE_CS * 10);
         if (movesleft <= 0)
             movesleft = movesPerTime;
-        normalTime.searchTime = timeleft / (movesleft + 1);
+        normalTime.searchTime = timeleft / movesleft;
+        normalTime.hardTime = hardLimit(normalTime.searchTime, timeleft, movesleft, 0);
     } else if (control & TF_INCREMENTAL) {
         if (movesleft > 0)
             movesleft = (int8_t)(movesleft - 1);
-        if (movesleft == 1 || movesleft == 2)
-            normalTime.savedTime = 0;
         const int32_t reserve = INCREMENTAL_RESERVE_CS * 10;
-        const int32_t share = movesleft < INCREMENTAL_MIN_SHARE ? INCREMENTAL_MIN_SHARE : movesleft;
+        const int32_t spent = increment / INCREMENT_SPENT_DEN * INCREMENT_SPENT_NUM;
         if (clock >= reserve) {
             timeleft = clock - reserve;
-            normalTime.searchTime = timeleft / share + increment;
+            normalTime.searchTime = timeleft / MOVES_HORIZON + spent;
+            normalTime.hardTime =
+                hardLimit(normalTime.searchTime, timeleft, MOVES_HORIZON, increment);
         } else {
             // Below the reserve a move spends only part of the increment, so that the clock
             // refills towards the reserve instead of living from one increment to the next.
             timeleft = 0;
             normalTime.searchTime = (int32_t)((int64_t)increment * clock / reserve);
+            normalTime.hardTime = normalTime.searchTime;
         }
     } else if (control & TF_FIXED_TIME) {
         timeleft = clock;
-        normalTime.searchTime = fixedMoveTime;
+        normalTime.searchTime = normalTime.hardTime = fixedMoveTime;
     } else {
         timeleft = clock;
         return;
@@ -189,8 +212,11 @@ void timeReport(int32_t centiseconds) {
 // still reach the GUI `overhead` milliseconds later.
 static void keepBack(int32_t overhead) {
     normalTime.searchTime -= overhead;
+    normalTime.hardTime -= overhead;
     if (normalTime.searchTime < MIN_BUDGET_MS)
         normalTime.searchTime = MIN_BUDGET_MS;
+    if (normalTime.hardTime < normalTime.searchTime)
+        normalTime.hardTime = normalTime.searchTime;
 }
 
 void clockBudget(int32_t clockMs, int32_t incrementMs, int32_t movesToGo, int32_t halfMoves,
@@ -222,20 +248,11 @@ void moveTimeBudget(int32_t milliseconds, int32_t overhead) {
 
 void setFixedTime(int32_t milliseconds) {
     fixedMoveTime = milliseconds;
-    normalTime.searchTime = milliseconds;
+    normalTime.searchTime = normalTime.hardTime = milliseconds;
     normalTime.savedTime = 0;
     timeFlags = (uint8_t)((timeFlags & 0xF0) | TF_FIXED_TIME);
 }
 
-// Only a clock that runs over several moves carries time from one move to the next; with a
-// fixed time, a fixed depth or no limit there is nothing to carry (the "no limit" budget
-// would otherwise be banked whole).
-void bankUnusedTime() {
-    const tag_time &t = normalTime;
-    int32_t left = 0;
-    if (timeFlags & (TF_CONVENTIONAL | TF_INCREMENTAL)) {
-        const int64_t rest = (int64_t)t.stopTime - ((int64_t)t.startTime + t.elapsed);
-        left = rest < 0 ? 0 : (rest > NO_TIME_LIMIT ? NO_TIME_LIMIT : (int32_t)rest);
-    }
-    normalTime.savedTime = left;
-}
+// Time a search leaves unused stays on the engine's clock, and the next move's share of the
+// clock already counts it: nothing is banked on top of that.
+void bankUnusedTime() { normalTime.savedTime = 0; }

@@ -9,6 +9,7 @@
 #include "control/movetext.h"
 #include "control/timecontrol.h"
 #include "control/xboard.h"
+#include "search/search.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -121,8 +122,7 @@ static void ponderHit() {
     pondering = false;
     normalTime.searchTime = ponderBudget;
     normalTime.savedTime = ponderBanked;
-    const int64_t stop = (int64_t)now() + ponderBudget + ponderBanked;
-    normalTime.stopTime = stop > INT32_MAX ? INT32_MAX : (int32_t)stop;
+    setSearchDeadlines(now());
 }
 
 // Commands that need the position or the search's settings: a search still running is
@@ -246,13 +246,9 @@ static void announceBestMove() {
         std::printf("bestmove %s\n", text);
 }
 
-// Time left of this move's budget is banked for the next one, as under xboard's clock; a
-// search without a running clock has nothing to bank.
-static void bankTimeLeft() {
-    const bool clock = (timeFlags & (TF_CONVENTIONAL | TF_INCREMENTAL)) != 0;
-    const int32_t left = normalTime.stopTime - now();
-    normalTime.savedTime = clock && !pondering && left > 0 ? left : 0;
-}
+// Time a move leaves unused stays on the engine's clock, which the GUI reports with the next
+// "go": the next move's share already counts it, so nothing is banked on top.
+static void bankTimeLeft() { normalTime.savedTime = 0; }
 
 void uciGo(char *args) {
     const goLimits g = parseGo(args);

@@ -9,15 +9,25 @@
 #include "search/search_internal.h"
 #include "search/tt.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
-constexpr int32_t MATERIAL_WINDOW = 500;           // recapture window around the root balance
-constexpr int32_t ASPIRATION = 150;                // window around the last score
-constexpr int32_t ASPIRATION_WIDE = 300;           // after a first failure
-constexpr int32_t MATE_LIMIT = 9960;               // |score| below this is no mate
-constexpr int ATTEMPTS = 3;                        // aspiration tries per depth
-constexpr int32_t NEXT_ITERATION_COST = 6;         // next iteration ~ six times the last one
+constexpr int32_t MATERIAL_WINDOW = 500; // recapture window around the root balance
+constexpr int32_t ASPIRATION = 150;      // window around the last score
+constexpr int32_t ASPIRATION_WIDE = 300; // after a first failure
+constexpr int32_t MATE_LIMIT = 9960;     // |score| below this is no mate
+constexpr int ATTEMPTS = 3;              // aspiration tries per depth
+// The next iteration is predicted to take the last one's time times the growth measured
+// between the last two, kept within these bounds (a short iteration's ratio is mostly noise).
+constexpr int32_t GROWTH_DEFAULT_X10 = 30, GROWTH_LEAST_X10 = 15, GROWTH_MOST_X10 = 60;
+constexpr int32_t GROWTH_MEASURED_MS = 4; // iterations shorter than this give no ratio
+// An iteration may be started when it is predicted to end within this share of the target
+// (in percent): the hard limit catches the rare one that runs longer.
+constexpr int32_t TARGET_OVERSHOOT_PCT = 125;
+// An unstable search earns more of the hard limit: a new best move, or a score that fell.
+constexpr int32_t NEW_MOVE_PCT = 170, FALLING_SCORE_PCT = 140;
+constexpr int32_t FALLING_SCORE = 30;              // centipawns
 constexpr uint64_t RANK_7 = 0x000000000000FF00ULL; // squares 8..15
 constexpr uint64_t RANK_2 = 0x00FF000000000000ULL; // squares 48..55
 
@@ -33,6 +43,11 @@ int32_t drawReference;
 int8_t PVdeep;
 move_list ponderPV, savedPonderPV;
 int8_t ponderPVLen;
+// The clock plan of the running search: the target it aims at (ms from its start), the time
+// of the iteration before the last, and what the last iteration showed.
+static int32_t targetTime;
+static int32_t previousIterationTime;
+static bool bestMoveChanged, scoreFell;
 
 // ---------------------------------------------------------------------------
 // Helpers
@@ -162,6 +177,10 @@ static void adoptRootMove(const move_list &m) {
     mvRuleChoice = mvrules[k];
 }
 
+static bool sameRootMove(const move_list &a, const move_list &b) {
+    return a.from == b.from && a.to == b.to && a.promote == b.promote;
+}
+
 static void keepRootMove() {
     movePV = pv[0][0];
     PVdeep = pvlen[0];
@@ -181,7 +200,7 @@ static void timeAttempt(int32_t scored) {
     normalTime.timeCheck = now();
     normalTime.elapsed = normalTime.timeCheck - normalTime.startTime;
     if (detectionFlags & DF_POST)
-        reportToFrontEnd(REPORT_THINKING, searchDepth, scored, normalTime.elapsed / 1000, nodes, 0);
+        reportToFrontEnd(REPORT_THINKING, searchDepth, scored, normalTime.elapsed, nodes, 0);
 }
 
 // The expected reply becomes the ponder move; while pondering, a line shorter than the depth
@@ -221,28 +240,55 @@ static bool updatePonderMove() {
     return true;
 }
 
-// After a finished iteration: is there time for the next one? It is expected to take six
-// times as long as this one; if it would not finish, the rest of the budget is banked.
+int64_t predictNextIteration(int32_t last) {
+    int32_t growth = GROWTH_DEFAULT_X10;
+    if (previousIterationTime >= GROWTH_MEASURED_MS)
+        growth = (int32_t)std::clamp((int64_t)last * 10 / previousIterationTime,
+                                     (int64_t)GROWTH_LEAST_X10, (int64_t)GROWTH_MOST_X10);
+    return (int64_t)last * growth / 10;
+}
+
+void setSearchDeadlines(int32_t start) {
+    const tag_time &t = normalTime;
+    const bool clock = (timeFlags & (TF_CONVENTIONAL | TF_INCREMENTAL)) != 0;
+    const int64_t target = (int64_t)t.searchTime + t.savedTime;
+    const int64_t hard =
+        (clock && t.hardTime > t.searchTime ? t.hardTime : t.searchTime) + (int64_t)t.savedTime;
+    targetTime = (int32_t)std::min<int64_t>(target, INT32_MAX / 2);
+    const int64_t stop = (int64_t)start + hard;
+    normalTime.stopTime = stop > INT32_MAX ? INT32_MAX : (int32_t)stop;
+}
+
+// After a finished iteration: is there time for the next one? It is predicted from the growth
+// measured between the last iterations, and started only when it should end near the target;
+// a search whose best move just changed, or whose score fell, may aim further, never past
+// the hard limit that ends any iteration.
 static bool timeForNextIteration() {
     if (searchFlags & SF_PONDERING) {
         ponderTime.iterationTime = ponderTime.elapsed - ponderTime.lastTime;
         ponderTime.lastTime = ponderTime.elapsed;
+        previousIterationTime = ponderTime.iterationTime;
         return true;
     }
     tag_time &t = normalTime;
     t.iterationTime = t.elapsed + t.thisIteration - t.lastTime;
     t.lastTime = t.elapsed;
     t.thisIteration = 0;
+    const int64_t predicted = predictNextIteration(t.iterationTime);
+    previousIterationTime = t.iterationTime;
     if (timeFlags & TF_FIXED_TIME)
         return true;
-    const int64_t finish =
-        (int64_t)t.startTime + t.elapsed + NEXT_ITERATION_COST * (int64_t)t.iterationTime;
-    if (finish > t.stopTime) {
-        t.savedTime = t.stopTime - (t.startTime + t.elapsed);
+    int64_t target = targetTime;
+    if (bestMoveChanged)
+        target = target * NEW_MOVE_PCT / 100;
+    if (scoreFell)
+        target = target * FALLING_SCORE_PCT / 100;
+    const int64_t end = (int64_t)t.elapsed + predicted;
+    if (end * 100 > target * TARGET_OVERSHOOT_PCT || (int64_t)t.startTime + end > t.stopTime) {
+        t.savedTime = 0;
         stopSearch = 11;
         return false;
     }
-    t.savedTime = 0;
     return true;
 }
 
@@ -289,6 +335,9 @@ static bool iterate(int32_t &lastScore) {
     const int32_t balance = balanceAt(0, whiteToMove());
     const int32_t low = balance - MATERIAL_WINDOW, high = balance + MATERIAL_WINDOW;
     bool finished = false;
+    move_list previousBest = temp_pv;
+    bestMoveChanged = scoreFell = false;
+    previousIterationTime = 0;
     for (searchDepth = 1; searchDepth <= s_depth && searchDepth < MAX_PLY; searchDepth++) {
         const int32_t scored = searchOneDepth(alpha, beta, low, high);
         if (stopSearch == 1) {
@@ -311,6 +360,9 @@ static bool iterate(int32_t &lastScore) {
             mvInfoChoice = mvinfo[choice];
             mvRuleChoice = mvrules[choice];
         }
+        bestMoveChanged = searchDepth > 1 && !sameRootMove(movePV, previousBest);
+        scoreFell = searchDepth > 1 && scored < lastScore - FALLING_SCORE;
+        previousBest = movePV;
         best_move[searchDepth] = (int8_t)choice;
         best_score[searchDepth] = scored;
         lastScore = scored;
@@ -339,9 +391,7 @@ static bool iterate(int32_t &lastScore) {
 static void startClocks() {
     if (!(searchFlags & SF_PONDERING)) {
         normalTime.startTime = now();
-        const int64_t stop =
-            (int64_t)normalTime.startTime + normalTime.searchTime + normalTime.savedTime;
-        normalTime.stopTime = stop > INT32_MAX ? INT32_MAX : (int32_t)stop;
+        setSearchDeadlines(normalTime.startTime);
         return;
     }
     if ((gameFlags & GF_XBOARD) && frontEnd.inputWaiting && frontEnd.inputWaiting()) {

@@ -36,7 +36,7 @@ extern const int8_t nullR[3][32], n_moveTable[3][32], reduceLimits[3][32];
 // installed (command-line tools, tests) the search reads no input and reports nothing.
 // ---------------------------------------------------------------------------
 enum searchReportKind : int8_t {
-    REPORT_THINKING,      // one thinking line: depth, score, seconds, nodes, the variation
+    REPORT_THINKING,      // one thinking line: depth, score, time, nodes, the variation
     REPORT_LINE_SEARCHED, // full analysis: the line searched so far (depth = its length)
     REPORT_PONDER_HIT,    // the predicted reply came: the pondered position is now the game
     REPORT_PONDER_ENDED,  // a ponder search was cut short by the opponent's input
@@ -45,8 +45,8 @@ enum searchReportKind : int8_t {
 
 struct searchReport {
     int8_t kind;
-    int8_t ponderLine; // a thinking line of the ponder search's own variation
-    int32_t depth, score, seconds;
+    int8_t ponderLine;            // a thinking line of the ponder search's own variation
+    int32_t depth, score, millis; // millis: the search's time so far
     uint64_t nodes;
 };
 
@@ -75,5 +75,12 @@ void clearSearchMemory();
 // Game phase of the position at ply 0 as the search driver classifies it (sets gameState
 // and LEmargin).
 void classifyGamePhase();
+// The clock plan of a search that starts (or turns from pondering into a normal search) at
+// time `start`: its target and its hard stop time (normalTime.stopTime) from the budget in
+// normalTime.
+void setSearchDeadlines(int32_t start);
+// The predicted time of the next iteration after one that took `last` milliseconds, from the
+// growth measured between the iterations of the running search.
+int64_t predictNextIteration(int32_t last);
 // Posts stop code 11 when the search's time is up.
 void outOfTime();

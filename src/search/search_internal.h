@@ -51,7 +51,7 @@ bool pollClock();
 // Input poll at a made move; true when the move's value was decided by the input (value set).
 bool pollInput(int16_t &alpha, int32_t &value);
 // Hands one event to the front end, if one is installed.
-void reportToFrontEnd(int8_t kind, int32_t depth, int32_t score, int32_t seconds, uint64_t count,
+void reportToFrontEnd(int8_t kind, int32_t depth, int32_t score, int32_t millis, uint64_t count,
                       int8_t ponderLine);
 // Full-analysis output of the line searched down to ply, with its value.
 void reportLine(int32_t value);

@@ -5,7 +5,7 @@
 
 frontEndHooks frontEnd = {nullptr, nullptr, nullptr};
 
-void reportToFrontEnd(int8_t kind, int32_t depth, int32_t score, int32_t seconds, uint64_t count,
+void reportToFrontEnd(int8_t kind, int32_t depth, int32_t score, int32_t millis, uint64_t count,
                       int8_t ponderLine) {
     if (!frontEnd.report)
         return;
@@ -14,7 +14,7 @@ void reportToFrontEnd(int8_t kind, int32_t depth, int32_t score, int32_t seconds
     r.ponderLine = ponderLine;
     r.depth = depth;
     r.score = score;
-    r.seconds = seconds;
+    r.millis = millis;
     r.nodes = count;
     frontEnd.report(r);
 }
@@ -69,11 +69,11 @@ static bool ponderHitContinues(int16_t &alpha, int32_t &value) {
     const int32_t t = now();
     ponderTime.timeCheck = t;
     ponderTime.thisIteration = t - ponderTime.startTime - ponderTime.lastTime;
-    normalTime.stopTime = t + normalTime.searchTime + normalTime.savedTime;
+    setSearchDeadlines(t);
     normalTime.startTime = t;
     normalTime.thisIteration = ponderTime.thisIteration;
     const int64_t predicted =
-        (int64_t)t + 6 * (int64_t)ponderTime.iterationTime - ponderTime.thisIteration;
+        (int64_t)t + predictNextIteration(ponderTime.iterationTime) - ponderTime.thisIteration;
     bool decided = false;
     if (normalTime.stopTime < predicted) {
         normalTime.savedTime = normalTime.stopTime - t;

@@ -83,6 +83,21 @@ class Clocks(XboardCase):
                 self.assertLess(time.monotonic() - started, 3.0)
                 self.assertEqual(s.finish("quit\n"), 0)
 
+    def test_thinking_time_is_in_centiseconds(self):
+        # A one-second search reports its time as xboard counts it: hundredths of a second
+        # (whole seconds would read 0 or 1, and the GUI's node rate would be wrong).
+        s = self.open("new\nst 1\npost\n")
+        started, before = time.monotonic(), s.pos
+        s.send("go\n")
+        self.engine_move(s, timeout=30)
+        spent = (time.monotonic() - started) * 100
+        times = [int(m.group(1)) for m in
+                 re.finditer(r"^\d+ -?\d+ (\d+) \d+ ", s.output[before:], re.M)]
+        self.assertTrue(times)
+        self.assertGreaterEqual(max(times), 10)
+        self.assertLessEqual(max(times), spent + 5)
+        self.assertEqual(s.finish("quit\n"), 0)
+
     def test_game_under_five_seconds_and_a_tenth(self):
         # The opponent is a second engine at depth 1; our engine's clock is kept here as a
         # GUI keeps it, and no move may take longer than the clock holds.
