@@ -131,13 +131,17 @@ struct game_hist {
     int16_t histMark; // histcount before this move's bytes were appended
 };
 
-// Transposition entry.
+// Transposition entry: the position's cached static facts and what a search learnt of it.
 struct tag_hash {
-    uint64_t lock;
-    int16_t scored;
+    uint32_t lock;  // the low half of the position's lock key
+    int16_t scored; // the static score the node record takes (an exact entry: its search score)
+    int16_t value;  // the search result: an exact score or a bound, as the bound bits say
     uint16_t remainingDepthFrom;
     uint8_t threatHang, bType, bToPromoted, hashFlags;
+    uint8_t age; // the search that wrote it: entries of older searches are replaced first
+    uint8_t spare;
 };
+static_assert(sizeof(tag_hash) == 16, "four entries to a cache line");
 
 // Pawn-hash entry.
 struct tag_pnhash {

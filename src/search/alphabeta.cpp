@@ -32,9 +32,10 @@ struct childWork {
     bool record;   // a decided value to be stored as the child's exact score
     bool needQuiesce;
     bool onPV;
-    bool evaluated; // evaluate() ran for the child (its stalemate answer is valid)
-    int scoreType;  // what the table knew of the child's static score (0, 1 or 2)
-    int32_t e;      // the child's static score, from the child's view
+    bool evaluated;    // evaluate() ran for the child (its stalemate answer is valid)
+    int8_t recordKind; // how a recorded decision is stored: a static score or a checkmate
+    int scoreType;     // what the table knew of the child's static score (0, 1 or 2)
+    int32_t e;         // the child's static score, from the child's view
     int reduce, extend;
     int16_t high, low; // material window handed to the child
 };
@@ -187,11 +188,12 @@ static void evaluateChild(childWork &w, int16_t mate, int8_t kingSafetyDone) {
         w.value = mate;
         w.decided = true;
         w.record = true;
+        w.recordKind = RECORD_TERMINAL;
         reduceBy(w, w.depth);
         return;
     }
     moveStack[ply].exactScored = clampScore(score);
-    recordHashExactAB(moveStack[ply].exactScored, 0, 0, ply);
+    recordHashExactAB(moveStack[ply].exactScored, RECORD_STATIC, 0, ply);
 }
 
 // Step 9. The attack analysis of the child and as much static work as the child needs: a
@@ -394,6 +396,7 @@ static void frontierMateDistance(childWork &w, int16_t alpha, int16_t mate) {
         w.value = -moveStack[ply].exactScored;
         w.decided = true;
         w.record = true;
+        w.recordKind = RECORD_STATIC;
     }
 }
 
@@ -407,7 +410,7 @@ static void scoreFrontier(childWork &w, int16_t alpha, int16_t beta, int16_t mat
     if (w.evaluated && evalStalemate[ply]) {
         c.exactScored = (int16_t)-drawn;
         w.value = drawn;
-        recordHashExactAB((int16_t)-drawn, 3, 0, ply);
+        recordHashExactAB((int16_t)-drawn, RECORD_TERMINAL, 0, ply);
         return;
     }
     if (ply > schdth[depthIndex(searchDepth)]) {
@@ -520,7 +523,7 @@ static int32_t examineMove(childWork &w, int16_t &alpha, int16_t beta, int16_t m
     if (w.decided) {
         if (w.record && stopSearch == 0) {
             const int8_t estimated = (depthFlags[ply] & DPF_CHILD_ESTIMATE) ? 1 : 0;
-            recordHashExactAB(clampScore(-w.value), 0, estimated, ply);
+            recordHashExactAB(clampScore(-w.value), w.recordKind, estimated, ply);
         }
         return w.value;
     }
@@ -559,7 +562,7 @@ static int16_t singleRootMove(int16_t mate) {
     // mate in one.
     const int32_t score = childScore == EVAL_MATED ? mate - 1 : -childScore;
     if (!pondering)
-        recordHashExactAB(moveStack[1].exactScored, 0, 0, 1);
+        recordHashExactAB(moveStack[1].exactScored, RECORD_STATIC, 0, 1);
     gameFlags ^= GF_WHITE_TO_MOVE;
     ply = 0;
     if (pondering) {
@@ -599,7 +602,7 @@ int16_t AlphaBeta(int8_t depth, int16_t alpha, int16_t beta, int16_t mate, int16
         }
         depthFlags[ply] &= (uint8_t)~DPF_CHILD_ESTIMATE;
         const int16_t score = inCheckAt(ply) ? (int16_t)-mate : (int16_t)-drawn;
-        recordHashExactAB(score, 0, 0, ply);
+        recordHashExactAB(score, RECORD_TERMINAL, 0, ply);
         return score;
     }
     // Step 5. A single legal move at the root.

@@ -22,6 +22,7 @@ struct qsChild {
     bool decided;
     bool record;
     bool evaluated;
+    int8_t recordKind; // a recorded decision: a static judgement, or a checkmate or stalemate
 };
 
 // Leaves the value a node returns, negated, in its passThreshhold.
@@ -32,11 +33,11 @@ static int16_t leave(int32_t value) {
 
 // Records a terminal or static answer of a node without moves: as a main-search result at
 // the first quiescence ply (it stands in for the frontier node), else as a quiescence one.
-static void recordTerminal(int16_t value, int8_t bound) {
+static void recordTerminal(int16_t value, int8_t kind) {
     if (horizonDepth == ply)
-        recordHashExactAB(value, bound, 0, QSdeep);
+        recordHashExactAB(value, kind, 0, QSdeep);
     else
-        recordHashExactQS(value, bound, 0, QSdeep);
+        recordHashExactQS(value, kind, 0, QSdeep);
 }
 
 // Step 4. Generates the moves of the node. Returns true with *result set when the node ends
@@ -55,10 +56,10 @@ static bool generateMoves(int8_t QSdepth, int8_t &checksDepth, int16_t mate, int
         QSdeep = ply;
         depthFlags[ply] &= (uint8_t)~DPF_CHILD_ESTIMATE;
         if (evalStalemate[ply]) {
-            recordHashExactQS((int16_t)-drawn, 3, 0, QSdeep);
+            recordHashExactQS((int16_t)-drawn, RECORD_TERMINAL, 0, QSdeep);
             result = leave(-drawn);
         } else {
-            recordHashExactQS(stat, 0, 0, QSdeep);
+            recordHashExactQS(stat, RECORD_RESULT, 0, QSdeep);
             result = leave(stat);
         }
         return true;
@@ -69,10 +70,10 @@ static bool generateMoves(int8_t QSdepth, int8_t &checksDepth, int16_t mate, int
             return false;
         depthFlags[ply] &= (uint8_t)~DPF_CHILD_ESTIMATE;
         if (evalStalemate[ply]) {
-            recordTerminal((int16_t)-drawn, 3);
+            recordTerminal((int16_t)-drawn, RECORD_TERMINAL);
             result = leave(-drawn);
         } else {
-            recordTerminal(stat, 0);
+            recordTerminal(stat, RECORD_RESULT);
             result = leave(stat);
         }
         return true;
@@ -80,7 +81,7 @@ static bool generateMoves(int8_t QSdepth, int8_t &checksDepth, int16_t mate, int
     generateSearchMoves(0, 1);
     if (generated[ply] == 0) {
         depthFlags[ply] &= (uint8_t)~DPF_CHILD_ESTIMATE;
-        recordTerminal((int16_t)-mate, 0);
+        recordTerminal((int16_t)-mate, RECORD_TERMINAL);
         result = leave(-mate);
         return true;
     }
@@ -156,11 +157,13 @@ static void evaluateChild(qsChild &w, int8_t QSdepth, int8_t checksDepth, int16_
         c.exactScored = (int16_t)-mate;
         w.value = mate;
         w.decided = w.record = true;
+        w.recordKind = RECORD_TERMINAL;
         return;
     }
     if (w.evaluated && evalStalemate[ply]) {
         w.value = drawn;
         w.decided = w.record = true;
+        w.recordKind = RECORD_TERMINAL;
         return;
     }
     w.record = w.evaluated; // a decision below keeps a freshly evaluated score
@@ -224,7 +227,7 @@ int16_t Quiesce(int8_t QSdepth, int8_t checksDepth, int16_t alpha, int16_t beta,
     // Step 3. The end of the stack: the static score.
     if (ply >= MAX_PLY - 1) {
         depthFlags[ply] &= (uint8_t)~DPF_CHILD_ESTIMATE;
-        recordHashExactQS(node.exactScored, 0, 0, QSdeep);
+        recordHashExactQS(node.exactScored, RECORD_RESULT, 0, QSdeep);
         return leave(node.exactScored);
     }
     // Step 4. Generate.
@@ -253,6 +256,7 @@ int16_t Quiesce(int8_t QSdepth, int8_t checksDepth, int16_t alpha, int16_t beta,
     for (int i = 0; i < count; i++) {
         const move_list m = orderedMove(i);
         qsChild w = {};
+        w.recordKind = RECORD_STATIC;
         // Step 1 of the move. Make it.
         nodes++;
         depthFlags[ply + 1] = 0;
@@ -276,7 +280,11 @@ int16_t Quiesce(int8_t QSdepth, int8_t checksDepth, int16_t alpha, int16_t beta,
         const move_tag &c = moveStack[ply];
         if (c.repetitions > 2 || c.fiftyMove > 99 || isDrawnMaterialCount(c.materialCount)) {
             w.value = drawn;
-            w.decided = w.record = true;
+            w.decided = true;
+            // Dead material is a draw wherever the position is met; a repetition or the
+            // fifty-move count belongs to the path and is not stored.
+            w.record = isDrawnMaterialCount(c.materialCount);
+            w.recordKind = RECORD_TERMINAL;
         }
         // Step 4. Clock.
         if (pollClock()) {
@@ -302,7 +310,7 @@ int16_t Quiesce(int8_t QSdepth, int8_t checksDepth, int16_t alpha, int16_t beta,
             if (w.decided) {
                 if (w.record) {
                     const int8_t f = (depthFlags[ply] & DPF_CHILD_ESTIMATE) ? 1 : 0;
-                    recordHashExactQS(clampScore(-w.value), 0, f, QSdeep);
+                    recordHashExactQS(clampScore(-w.value), w.recordKind, f, QSdeep);
                 }
                 passThreshhold[ply] = w.value;
             } else {
@@ -323,7 +331,7 @@ int16_t Quiesce(int8_t QSdepth, int8_t checksDepth, int16_t alpha, int16_t beta,
         // Step 11. Early stop requested by the child.
         if (stopSearch == 0 && (depthFlags[ply] & DPF_QS_STOP) && !inCheckAt(ply - 1)) {
             QSdeep = pvlen[ply];
-            recordHashExactQS(clampScore(-passThreshhold[ply]), 0, 0, QSdeep);
+            recordHashExactQS(clampScore(-passThreshhold[ply]), RECORD_RESULT, 0, QSdeep);
             const bool childRaised = (depthFlags[ply] & DPF_ALPHA_RAISED) != 0;
             gameFlags ^= GF_WHITE_TO_MOVE;
             reportLine(w.value);

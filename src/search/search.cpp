@@ -495,7 +495,7 @@ void search() {
     best_score[0] = evaluateAtPly(0);
     moveStack[0].exactScored = clampScore(best_score[0]);
     depthFlags[0] &= DPF_IN_CHECK;
-    recordHashExactAB(moveStack[0].exactScored, 0, 0, 0);
+    recordHashExactAB(moveStack[0].exactScored, RECORD_STATIC, 0, 0);
 
     const uint8_t sideBefore = gameFlags & GF_WHITE_TO_MOVE;
     int32_t lastScore = 0;

@@ -15,10 +15,15 @@ constexpr int RDF_DRAFT_SHIFT = 11;        // bits 11..15: nominal depth - ply w
 constexpr uint8_t BTP_TO_MASK = 0x3F;      // bits 0..5: to square of the best move
 constexpr uint8_t HF_ESTIMATE = 0x80;      // the stored static score is an estimate
 constexpr uint8_t HF_MAIN_SEARCH = 0x40;   // made by the main search (not quiescence)
-constexpr int HF_BOUND_SHIFT = 4;          // bits 4..5: bound code
+constexpr int HF_BOUND_SHIFT = 4;          // bits 4..5: bound kind of the search result
 constexpr uint8_t HF_STACK_BITS = 0x0F;    // the position's stackFlags 0x01..0x08
 constexpr int16_t MATE_BOUND = 9959;       // beyond this a score is a mate score
 constexpr int16_t MATE_SCORE = 10000;      // mated at the root; one less per ply
+// The bound kinds of a search result: the exact score, an upper bound (no move reached
+// alpha), a lower bound (a move reached beta), or none (the entry holds static facts only).
+constexpr int BOUND_EXACT = 0, BOUND_UPPER = 1, BOUND_LOWER = 2, BOUND_NONE = 3;
+// A checkmate or stalemate is the same at every depth.
+constexpr int TERMINAL_DRAFT = 31;
 
 alignas(LARGE_PAGE) tag_hash store[STORE_SIZE], collstore[COLLSTORE_SIZE],
     nullstore[NULLSTORE_SIZE], nullcoll[NULLCOLL_SIZE];
@@ -34,6 +39,7 @@ static uint64_t storeWritten[writtenMapWords(sizeof store)],
     nullstoreWritten[writtenMapWords(sizeof nullstore)],
     nullcollWritten[writtenMapWords(sizeof nullcoll)];
 int8_t scoreType;
+uint8_t hashAge;
 
 // ---------------------------------------------------------------------------
 // Entry helpers
@@ -99,15 +105,15 @@ static tag_hash &slotOf(tag_hash *table, uint32_t size) {
 
 static int boundOf(const tag_hash &e) { return (e.hashFlags >> HF_BOUND_SHIFT) & 3; }
 static int draftOf(const tag_hash &e) { return e.remainingDepthFrom >> RDF_DRAFT_SHIFT; }
-static int storedDepthOf(const tag_hash &e) {
-    return (e.remainingDepthFrom >> RDF_HASHDEPTH_SHIFT) & 31;
-}
 static bool hasBestMove(const tag_hash &e) {
     return (e.remainingDepthFrom & RDF_FROM_MASK) + (e.bToPromoted & BTP_TO_MASK) != 0;
 }
 static bool isMainSearchEntry(const tag_hash &e) { return (e.hashFlags & HF_MAIN_SEARCH) != 0; }
 static bool isEmpty(const tag_hash &e) { return e.lock == 0; }
-static bool isThisPosition(const tag_hash &e) { return e.lock == hashlock[ply]; }
+static uint32_t lockOf(int p) { return (uint32_t)hashlock[p]; }
+static bool isThisPosition(const tag_hash &e) { return e.lock == lockOf(ply); }
+static bool hasResult(const tag_hash &e) { return boundOf(e) != BOUND_NONE; }
+static bool isCurrent(const tag_hash &e) { return e.age == hashAge; }
 
 // Copies what the entry knows about the position into the node's record (a found entry is
 // worth its cached static score and threat summary even when its search score is useless).
@@ -120,20 +126,23 @@ static void copyEntryToNode(const tag_hash &e) {
     scoreType = (e.hashFlags & HF_ESTIMATE) ? 1 : 0;
 }
 
-// The answer a found entry gives for the caller's window (the caller negates it).
+// The answer a found entry gives for the caller's window (the caller negates it; the entry
+// speaks for the child, whose window is -beta..-alpha): an exact score always, a lower bound
+// only when it fails the child high (the caller's move reaches no more than alpha), an upper
+// bound only when it fails the child low (the caller's move reaches beta); else nothing.
 static int16_t answerByBound(const tag_hash &e, int16_t alpha, int16_t beta) {
-    const int16_t scored = mateFromRoot(e.scored);
+    const int16_t v = mateFromRoot(e.value);
     switch (boundOf(e)) {
-    case 0:
+    case BOUND_EXACT:
         if (hasBestMove(e))
             moveStack[ply].stackFlags |= ST_HASH_MOVE;
-        return scored;
-    case 1:
-        return (int32_t)scored >= -(int32_t)alpha ? (int16_t)-alpha : scored;
-    case 2:
-        return -(int32_t)scored < (int32_t)beta ? scored : (int16_t)-beta;
+        return v;
+    case BOUND_LOWER:
+        return (int32_t)v >= -(int32_t)alpha ? v : HASH_UNUSABLE;
+    case BOUND_UPPER:
+        return (int32_t)v <= -(int32_t)beta ? v : HASH_UNUSABLE;
     default:
-        return scored;
+        return HASH_UNUSABLE;
     }
 }
 
@@ -165,44 +174,33 @@ static uint8_t packThreatHang() {
     return (uint8_t)(((rec.threatenedPiece & 15) << 4) | (rec.hangingPiece & 15));
 }
 
+// The score the node record takes from an entry: the static score a static record stores,
+// or the exact search score; a bound is no score of the position, so a bound record keeps
+// the node's static score (or, when the node has none, the bound itself).
+static int16_t recordScore(int16_t value, int bound) {
+    const int16_t stat = moveStack[ply].exactScored;
+    if (bound == BOUND_EXACT || bound == BOUND_NONE || stat == HASH_NO_ENTRY ||
+        stat == HASH_UNUSABLE || stat > MATE_BOUND || stat < -MATE_BOUND)
+        return value;
+    return stat;
+}
+
 // Fills an entry for the position at ply.
-static void writeEntry(tag_hash &e, int16_t scored, uint8_t bestType, int bestFrom, uint8_t bestTo,
-                       int hashFlag, int LEscore, int hashDepth, uint8_t stackBits,
+static void writeEntry(tag_hash &e, int16_t scored, int16_t value, int bound, uint8_t bestType,
+                       int bestFrom, uint8_t bestTo, int LEscore, int draft, uint8_t stackBits,
                        bool mainSearch) {
     tablesWritten = true;
     markEntryWritten(e);
-    e.lock = hashlock[ply];
+    e.lock = lockOf(ply);
     e.scored = mateFromNode(scored);
-    e.remainingDepthFrom = packDepthFrom(hashDepth, bestFrom);
+    e.value = mateFromNode(value);
+    e.remainingDepthFrom = packDepthFrom(draft + ply, bestFrom);
     e.threatHang = packThreatHang();
     e.bType = bestType;
     e.bToPromoted = bestTo;
     e.hashFlags = (uint8_t)((stackBits & HF_STACK_BITS) | ((LEscore & 1) << 7) |
-                            (mainSearch ? HF_MAIN_SEARCH : 0) | ((hashFlag & 3) << HF_BOUND_SHIFT));
-}
-
-// A shallower result never replaces a deeper one unless the stored position was marked as
-// repeating in the tree (its score may be a repetition artefact); it only refreshes the
-// score and the best move, and only when it has a best move to offer.
-static bool keepsDeeperEntry(const tag_hash &e, int hashDepth) {
-    return hashDepth < storedDepthOf(e) && !(e.hashFlags & ST_HASH_STORED);
-}
-
-static void refreshScoreAndMove(tag_hash &e, int16_t value, uint8_t bestType, int bestFrom,
-                                uint8_t bestTo) {
-    if (bestFrom > 0 || bestTo != 0) {
-        e.scored = mateFromNode(value);
-        e.remainingDepthFrom =
-            (uint16_t)((e.remainingDepthFrom & ~RDF_FROM_MASK) | (bestFrom & RDF_FROM_MASK));
-        e.bToPromoted = bestTo;
-        e.bType = bestType;
-    }
-}
-
-// A static score replaces a stored entry of the position only when it is at least as deep
-// or the stored one came from a repeating line.
-static bool exactMayOverwrite(const tag_hash &e, int hashDepth) {
-    return storedDepthOf(e) <= hashDepth || (e.hashFlags & ST_HASH_STORED);
+                            (mainSearch ? HF_MAIN_SEARCH : 0) | ((bound & 3) << HF_BOUND_SHIFT));
+    e.age = hashAge;
 }
 
 // A position that repeats inside the tree is marked, so that its entry can later be
@@ -210,6 +208,55 @@ static bool exactMayOverwrite(const tag_hash &e, int hashDepth) {
 static void markTreeRepeat() {
     if (moveStack[ply].stackFlags & ST_TREE_REPEAT)
         moveStack[ply].stackFlags |= ST_HASH_STORED;
+}
+
+// The slot a search result of the position at ply goes to. The primary slot keeps the most
+// valuable entry: this position's, an empty or stale one, or one searched no deeper; anything
+// else goes to the collision slot, which always takes the newest result. A main-search entry
+// never gives way to a quiescence one.
+static tag_hash *resultSlot(const tablePair &t, int draft, bool mainSearch) {
+    tag_hash *p = &slotOf(t.primary, t.primarySize);
+    tag_hash *c = &slotOf(t.collision, t.collisionSize);
+    if (isThisPosition(*c) && !isThisPosition(*p))
+        return c;
+    if (isEmpty(*p) || isThisPosition(*p) || !isCurrent(*p))
+        return p;
+    if (isMainSearchEntry(*p) == mainSearch && draftOf(*p) <= draft)
+        return p;
+    if (!mainSearch && isMainSearchEntry(*c) && isCurrent(*c))
+        return nullptr;
+    return c;
+}
+
+// Stores a search result (or, with BOUND_NONE, static facts only) of the position at ply.
+// One entry holds one result: draft, bound kind and score are written together. A result
+// of this search does not give way to a shallower one of the same position, but lends it its
+// best move when it has none; static facts never displace a result.
+static void storeResult(int16_t value, int bound, uint8_t bestType, int bestFrom, uint8_t bestTo,
+                        int LEscore, int draft, uint8_t stackBits, bool mainSearch) {
+    const tablePair t = currentTables();
+    draft = std::clamp(draft, 0, 31);
+    tag_hash *e = resultSlot(t, draft, mainSearch);
+    if (!e)
+        return;
+    if (isThisPosition(*e) && hasResult(*e)) {
+        const bool keep =
+            isCurrent(*e) && ((isMainSearchEntry(*e) && !mainSearch) ||
+                              (isMainSearchEntry(*e) == mainSearch && draftOf(*e) > draft &&
+                               !(e->hashFlags & ST_HASH_STORED)));
+        if (bound == BOUND_NONE || keep) {
+            if (bound != BOUND_NONE && !hasBestMove(*e) && (bestFrom > 0 || bestTo != 0)) {
+                markEntryWritten(*e);
+                e->remainingDepthFrom = (uint16_t)((e->remainingDepthFrom & ~RDF_FROM_MASK) |
+                                                   (bestFrom & RDF_FROM_MASK));
+                e->bToPromoted = bestTo;
+                e->bType = bestType;
+            }
+            return;
+        }
+    }
+    writeEntry(*e, recordScore(value, bound), value, bound, bestType, bestFrom, bestTo, LEscore,
+               draft, stackBits, mainSearch);
 }
 
 // ---------------------------------------------------------------------------
@@ -239,9 +286,7 @@ void clearHashTables() {
 bool lookupHashMove(int8_t &from, int8_t &to, int8_t &promote) {
     const tablePair t = currentTables();
     const tag_hash *e = &slotOf(t.primary, t.primarySize);
-    if (isEmpty(*e))
-        return false;
-    if (!isThisPosition(*e)) {
+    if (isEmpty(*e) || !isThisPosition(*e)) {
         e = &slotOf(t.collision, t.collisionSize);
         if (isEmpty(*e) || !isThisPosition(*e))
             return false;
@@ -255,54 +300,50 @@ bool lookupHashMove(int8_t &from, int8_t &to, int8_t &promote) {
     return true;
 }
 
-// Probe for the main search. A main-search entry answers only when it was searched at
-// least as deep as the node needs; a quiescence entry answers only at the horizon with an
-// exact static score. SF_NEED_QUIESCE stays set unless the answer can replace quiescence.
+// Probe for the main search. Any found entry lends the node its static facts. A main-search
+// result answers at any depth when it was searched at least as deep as the node needs and
+// its bound decides the window; a quiescence result answers only at the horizon. An answer
+// clears SF_NEED_QUIESCE: it replaces the search (or the quiescence) of the position.
 int16_t probeHashAB(int16_t alpha, int16_t beta, int8_t abDepth, int8_t hashDepth) {
     startProbe();
     const tablePair t = currentTables();
     const tag_hash *e = &slotOf(t.primary, t.primarySize);
-    if (isEmpty(*e))
-        return noEntry();
-    if (!isThisPosition(*e)) {
+    if (!isThisPosition(*e) || isEmpty(*e)) {
         e = &slotOf(t.collision, t.collisionSize);
         if (isEmpty(*e) || !isThisPosition(*e))
             return noEntry();
     }
     copyEntryToNode(*e);
-    if (!isMainSearchEntry(*e)) {
-        if (abDepth != 0 || scoreType != 0)
-            return HASH_UNUSABLE;
-        searchFlags &= (uint8_t)~SF_NEED_QUIESCE;
-        return answerByBound(*e, alpha, beta);
-    }
-    if (draftOf(*e) < hashDepth - ply)
+    if (!hasResult(*e))
         return HASH_UNUSABLE;
-    if (boundOf(*e) == 0 && scoreType == 0 && abDepth == 0)
+    if (!isMainSearchEntry(*e) && (abDepth != 0 || scoreType != 0))
+        return HASH_UNUSABLE;
+    if (isMainSearchEntry(*e) && draftOf(*e) < hashDepth - ply)
+        return HASH_UNUSABLE;
+    const int16_t r = answerByBound(*e, alpha, beta);
+    if (r != HASH_UNUSABLE)
         searchFlags &= (uint8_t)~SF_NEED_QUIESCE;
-    return answerByBound(*e, alpha, beta);
+    return r;
 }
 
-// Probe for the quiescence search: only quiescence entries answer, at any depth.
+// Probe for the quiescence search: only quiescence results answer, at any depth; any entry
+// of the position lends its static facts.
 int16_t probeHashQS(int16_t alpha, int16_t beta) {
     startProbe();
     const tablePair t = currentTables();
-    const tag_hash &p = slotOf(t.primary, t.primarySize);
-    if (isEmpty(p))
-        return noEntry();
-    if (isThisPosition(p) && !isMainSearchEntry(p)) {
-        copyEntryToNode(p);
-        searchFlags &= (uint8_t)~SF_NEED_QUIESCE;
-        return answerByBound(p, alpha, beta);
+    const tag_hash *e = &slotOf(t.primary, t.primarySize);
+    if (!isThisPosition(*e) || isEmpty(*e)) {
+        e = &slotOf(t.collision, t.collisionSize);
+        if (isEmpty(*e) || !isThisPosition(*e))
+            return noEntry();
     }
-    const tag_hash &c = slotOf(t.collision, t.collisionSize);
-    if (isEmpty(c) || !isThisPosition(c))
-        return noEntry();
-    copyEntryToNode(c);
-    if (isMainSearchEntry(c))
+    copyEntryToNode(*e);
+    if (isMainSearchEntry(*e) || !hasResult(*e))
         return HASH_UNUSABLE;
-    searchFlags &= (uint8_t)~SF_NEED_QUIESCE;
-    return answerByBound(c, alpha, beta);
+    const int16_t r = answerByBound(*e, alpha, beta);
+    if (r != HASH_UNUSABLE)
+        searchFlags &= (uint8_t)~SF_NEED_QUIESCE;
+    return r;
 }
 
 // Probe used to follow the principal variation past the horizon: only exact entries of the
@@ -312,95 +353,60 @@ int16_t probePVline() {
     ASSERT(ply >= 0 && ply < MAX_PLY);
     moveStack[ply].stackFlags &= (uint8_t)~ST_HASH_MOVE;
     moveStack[ply].hashMove = 0;
-    const tag_hash &e = store[hash[ply] % STORE_SIZE];
+    const tag_hash &e = store[slotIndex(hash[ply], STORE_SIZE)];
     if (isEmpty(e) || !isThisPosition(e))
         return noEntry();
     moveStack[ply].exactScored = mateFromRoot(e.scored);
     searchFlags &= (uint8_t)~SF_NEED_QUIESCE;
-    if (boundOf(e) != 0)
-        return HASH_NO_ENTRY;
-    if (!hasBestMove(e))
+    if (boundOf(e) != BOUND_EXACT || !hasBestMove(e))
         return HASH_NO_ENTRY;
     moveStack[ply].stackFlags |= ST_HASH_MOVE;
-    return moveStack[ply].exactScored;
+    return mateFromRoot(e.value);
 }
 
-// Stores a main-search result. Only an exact result keeps its search score; a bound keeps
-// the position's static score, which is what the next probe can always use.
+// Stores a main-search result: bound 0 exact, 1 upper (alpha never raised), 2 lower (a
+// cut-off by the best move given).
 void recordHashAB(int16_t abValue, uint8_t bestType, int8_t bestFrom, uint8_t bestTo,
                   int8_t hashFlag, int8_t LEscore, int8_t hashDepth) {
     markTreeRepeat();
-    const int16_t scored = hashFlag == 0 ? abValue : moveStack[ply].exactScored;
-    const uint8_t stackBits = moveStack[ply].stackFlags;
-    const tablePair t = currentTables();
-    tag_hash *e = &slotOf(t.primary, t.primarySize);
-    if (!isEmpty(*e) && isMainSearchEntry(*e) && !isThisPosition(*e))
-        e = &slotOf(t.collision, t.collisionSize);
-    if (!isEmpty(*e) && isMainSearchEntry(*e) && isThisPosition(*e) &&
-        keepsDeeperEntry(*e, hashDepth)) {
-        refreshScoreAndMove(*e, abValue, bestType, bestFrom, bestTo);
-        return;
-    }
-    writeEntry(*e, scored, bestType, bestFrom, bestTo, hashFlag, LEscore, hashDepth, stackBits,
-               true);
+    storeResult(abValue, hashFlag & 3, bestType, bestFrom, bestTo, LEscore, hashDepth - ply,
+                moveStack[ply].stackFlags, true);
 }
 
-// Stores a static or terminal score of the main search (no best move).
-void recordHashExactAB(int16_t exValue, int8_t hashFlag, int8_t LEscore, int8_t hashDepth) {
+// Stores what the main search knows of a position without searching it: its static score
+// (RECORD_STATIC), a quiescence result at the horizon (RECORD_RESULT) or a checkmate or
+// stalemate (RECORD_TERMINAL).
+void recordHashExactAB(int16_t exValue, int8_t kind, int8_t LEscore, int8_t hashDepth) {
     const uint8_t stackBits = moveStack[ply].stackFlags & 0x0D;
-    const tablePair t = currentTables();
-    tag_hash *e = &slotOf(t.primary, t.primarySize);
-    if (!isEmpty(*e) && isMainSearchEntry(*e) && !isThisPosition(*e))
-        e = &slotOf(t.collision, t.collisionSize);
-    if (!isEmpty(*e) && isMainSearchEntry(*e) && isThisPosition(*e) &&
-        !exactMayOverwrite(*e, hashDepth))
+    if (kind == RECORD_STATIC) {
+        storeResult(exValue, BOUND_NONE, 0, 0, 0, LEscore, 0, stackBits, true);
         return;
-    writeEntry(*e, exValue, 0, 0, 0, hashFlag, LEscore, hashDepth, stackBits, true);
-}
-
-// Quiescence results never displace main-search entries: they go to the collision table
-// when the primary slot is taken and are dropped when the collision slot holds this
-// position's main-search entry.
-static tag_hash *quiescenceSlot() {
-    const tablePair t = currentTables();
-    tag_hash *p = &slotOf(t.primary, t.primarySize);
-    if (isEmpty(*p) || (isThisPosition(*p) && !isMainSearchEntry(*p)))
-        return p;
-    tag_hash *c = &slotOf(t.collision, t.collisionSize);
-    if (isEmpty(*c) || !isMainSearchEntry(*c) || !isThisPosition(*c)) {
-        // A same-position main-search entry in the primary slot protects the collision
-        // slot's other position; only an unrelated primary occupant lets it be replaced.
-        if (!isEmpty(*c) && !isThisPosition(*c) && isThisPosition(*p))
-            return nullptr;
-        return c;
     }
-    return nullptr;
+    // A result below the horizon is a quiescence result: it holds at remaining depth 0 only
+    // (hashDepth is the deepest ply of the quiescence line, no depth of this position).
+    (void)hashDepth;
+    const int draft = kind == RECORD_TERMINAL ? TERMINAL_DRAFT : 0;
+    storeResult(exValue, BOUND_EXACT, 0, 0, 0, LEscore, draft, stackBits, true);
 }
 
 void recordHashQS(int16_t exValue, uint8_t bestType, int8_t bestFrom, uint8_t bestTo,
                   int8_t hashFlag, int8_t LEscore, int8_t hashDepth) {
     markTreeRepeat();
-    const uint8_t stackBits = moveStack[ply].stackFlags;
-    tag_hash *e = quiescenceSlot();
-    if (!e)
-        return;
-    if (!isEmpty(*e) && isThisPosition(*e) && keepsDeeperEntry(*e, hashDepth)) {
-        refreshScoreAndMove(*e, exValue, bestType, bestFrom, bestTo);
-        return;
-    }
-    writeEntry(*e, exValue, bestType, bestFrom, bestTo, hashFlag, LEscore, hashDepth, stackBits,
-               false);
+    storeResult(exValue, hashFlag & 3, bestType, bestFrom, bestTo, LEscore, hashDepth - ply,
+                moveStack[ply].stackFlags, false);
 }
 
-void recordHashExactQS(int16_t exValue, int8_t hashFlag, int8_t LEscore, int8_t hashDepth) {
+void recordHashExactQS(int16_t exValue, int8_t kind, int8_t LEscore, int8_t hashDepth) {
     const uint8_t stackBits = moveStack[ply].stackFlags & 0x0D;
-    tag_hash *e = quiescenceSlot();
-    if (!e)
+    if (kind == RECORD_STATIC) {
+        storeResult(exValue, BOUND_NONE, 0, 0, 0, LEscore, 0, stackBits, false);
         return;
-    if (!isEmpty(*e) && isThisPosition(*e) && !exactMayOverwrite(*e, hashDepth))
-        return;
-    writeEntry(*e, exValue, 0, 0, 0, hashFlag, LEscore, hashDepth, stackBits, false);
+    }
+    const int draft = kind == RECORD_TERMINAL ? TERMINAL_DRAFT : hashDepth - ply;
+    storeResult(exValue, BOUND_EXACT, 0, 0, 0, LEscore, draft, stackBits, false);
 }
+
+void ageHashTables() { hashAge = (uint8_t)(hashAge + 1); }
 
 void prefetchHashSlots(int8_t p) {
     ASSERT(p >= 0 && p < MAX_PLY);
@@ -417,8 +423,8 @@ void prefetchChildSlots(const move_list &m) {
     // passant chance, the mover and a piece taken on its destination. A castling rook, a new
     // en passant chance or a promotion make the guess miss, which only wastes one fetch.
     const int c = whiteToMove() ? WHITE : BLACK;
-    uint64_t key = hash[ply] ^ hashblack ^ hash_piece[c][m.moved][m.from] ^
-                   hash_piece[c][m.moved][m.to];
+    uint64_t key =
+        hash[ply] ^ hashblack ^ hash_piece[c][m.moved][m.from] ^ hash_piece[c][m.moved][m.to];
     if (moveStack[ply].enPassant != NO_SQUARE)
         key ^= hashep[moveStack[ply].enPassant];
     if ((m.type & MT_CAPTURE) && !(m.type & MT_EN_PASSANT) && m.captured < KING)

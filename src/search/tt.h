@@ -11,6 +11,12 @@ extern tag_hash store[STORE_SIZE], collstore[COLLSTORE_SIZE], nullstore[NULLSTOR
     nullcoll[NULLCOLL_SIZE];
 extern const tag_hash temp_store; // the empty entry
 extern int8_t scoreType;          // 0 exact static score, 1 estimated, 2 nothing found
+extern uint8_t hashAge;           // the search under way, as the entries it writes record it
+
+// What a record without a search stores: the position's static score only (it answers no
+// probe), a result of the position that holds at the draft given (a quiescence result at
+// the horizon), or a checkmate or stalemate, which holds at every depth.
+constexpr int8_t RECORD_STATIC = 3, RECORD_RESULT = 0, RECORD_TERMINAL = 1;
 
 // Starts fetching the table slots the position at ply p will probe, so that the memory access
 // overlaps the work done before the probe.
@@ -35,5 +41,7 @@ void recordHashAB(int16_t abValue, uint8_t bestType, int8_t bestFrom, uint8_t be
                   int8_t hashFlag, int8_t LEscore, int8_t hashDepth);
 void recordHashQS(int16_t exValue, uint8_t bestType, int8_t bestFrom, uint8_t bestTo,
                   int8_t hashFlag, int8_t LEscore, int8_t hashDepth);
-void recordHashExactAB(int16_t exValue, int8_t hashFlag, int8_t LEscore, int8_t hashDepth);
-void recordHashExactQS(int16_t exValue, int8_t hashFlag, int8_t LEscore, int8_t hashDepth);
+void recordHashExactAB(int16_t exValue, int8_t kind, int8_t LEscore, int8_t hashDepth);
+void recordHashExactQS(int16_t exValue, int8_t kind, int8_t LEscore, int8_t hashDepth);
+// A new search begins: what earlier searches stored stays usable but gives way first.
+void ageHashTables();

@@ -67,8 +67,9 @@ TEST_F(TT, StoredMateKeepsItsDistanceFromThePosition) {
     EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 8), 250);
 }
 
-// A main-search entry answers only when it was searched deep enough for the node, but even
-// an unusable entry hands over what it knows of the position.
+// A main-search entry answers only when it was searched deep enough for the node, but then
+// at any remaining depth (it stands for the search below the node, not only for quiescence);
+// even an unusable entry hands over what it knows of the position.
 TEST_F(TT, MainEntryNeedsEnoughDraft) {
     usePosition(2, 5000, 31);
     moveStack[2].threatenedPiece = 5;
@@ -77,17 +78,40 @@ TEST_F(TT, MainEntryNeedsEnoughDraft) {
     moveStack[2].exactScored = 40;
     recordHashAB(40, 0, 0, 0, 0, 0, 4); // draft 2
     usePosition(2, 5000, 31);
-    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 5), -9899); // needs draft 3
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 2, 5), -9899); // needs draft 3
     EXPECT_EQ(moveStack[2].exactScored, 40);
     EXPECT_EQ(moveStack[2].threatenedPiece, 5);
     EXPECT_EQ(moveStack[2].hangingPiece, 11);
     EXPECT_EQ(moveStack[2].stackFlags & 0x0F, ST_KING_SAFETY | ST_HANG_FOUND);
     EXPECT_EQ(scoreType, 0);
-    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 4), 40);
-    // Only an exact static score at the horizon replaces the quiescence search.
-    EXPECT_FALSE(searchFlags & SF_NEED_QUIESCE);
-    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 1, 4), 40);
     EXPECT_TRUE(searchFlags & SF_NEED_QUIESCE);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 2, 4), 40);
+    EXPECT_FALSE(searchFlags & SF_NEED_QUIESCE);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 4), 40);
+    EXPECT_FALSE(searchFlags & SF_NEED_QUIESCE);
+}
+
+// A static score is a cached fact, never a search result: it answers no probe, not even at
+// the horizon, where the position still needs its quiescence search; a checkmate or
+// stalemate answers at every depth.
+TEST_F(TT, StaticScoresAnswerNoProbe) {
+    usePosition(3, 6100, 61);
+    recordHashExactAB(55, RECORD_STATIC, 0, 3);
+    usePosition(3, 6100, 61);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 3), -9899);
+    EXPECT_TRUE(searchFlags & SF_NEED_QUIESCE);
+    EXPECT_EQ(moveStack[3].exactScored, 55); // but the static score is handed over
+    EXPECT_EQ(scoreType, 0);
+    EXPECT_EQ(probeHashQS(-WIDE, WIDE), -9899);
+    usePosition(3, 6101, 62);
+    recordHashExactAB(-9997, RECORD_TERMINAL, 0, 3); // mated right here
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 6, 20), -9997);
+    // A quiescence result stored at the horizon holds at remaining depth 0 only, however
+    // deep the quiescence line went.
+    usePosition(3, 6102, 63);
+    recordHashExactAB(-12, RECORD_RESULT, 0, 12);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 1, 4), -9899);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 3), -12);
 }
 
 // A quiescence entry is a horizon answer: the main search uses it only at remaining depth 0
@@ -105,32 +129,37 @@ TEST_F(TT, QuiescenceEntryAnswersOnlyAtTheHorizon) {
     EXPECT_EQ(scoreType, 1);
 }
 
-// A bound keeps the position's static score (always usable later), not the search result.
-TEST_F(TT, BoundRecordsKeepTheStaticScore) {
+// A bound answers only when it decides the caller's window (the entry speaks for the child,
+// the caller for its parent), and the node record keeps the position's static score.
+TEST_F(TT, BoundsAnswerOnlyWhenTheyDecideTheWindow) {
     usePosition(1, 8888, 8);
     moveStack[1].exactScored = 35;
-    recordHashAB(200, 0, 0, 0, 2, 0, 3); // beta cutoff at 200
-    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 3), 35);
-    // Upper bound: the answer never goes past the caller's window.
+    recordHashAB(200, 0, 0, 0, 2, 0, 3); // the child failed high: it scores at least 200
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 2, 3), -9899);
+    EXPECT_EQ(moveStack[1].exactScored, 35);
+    EXPECT_EQ(probeHashAB(-300, WIDE, 2, 3), -9899); // the parent needs the child <= 300
+    EXPECT_EQ(probeHashAB(-150, WIDE, 2, 3), 200);   // the parent's move stays below alpha
     usePosition(1, 8889, 9);
     moveStack[1].exactScored = 35;
-    recordHashAB(-60, 0, 0, 0, 1, 0, 3);
-    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 3), 35);
-    EXPECT_EQ(probeHashAB(-20, WIDE, 0, 3), 20);
+    recordHashAB(-60, 0, 0, 0, 1, 0, 3); // the child failed low: it scores at most -60
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 2, 3), -9899);
+    EXPECT_EQ(probeHashAB(-WIDE, 100, 2, 3), -9899);
+    EXPECT_EQ(probeHashAB(-WIDE, 50, 2, 3), -60); // the parent's move reaches beta
+    EXPECT_EQ(moveStack[1].exactScored, 35);
 }
 
 TEST_F(TT, SecondPositionOfASlotGoesToTheCollisionTable) {
     const uint64_t slot = 1234567;
     usePosition(0, slot, 1);
-    recordHashAB(11, 0, 8, 16, 0, 0, 3);
-    usePosition(0, slot + STORE_SIZE, 2); // same primary and collision slot
+    recordHashAB(11, 0, 8, 16, 0, 0, 5);
+    usePosition(0, slot + STORE_SIZE, 2); // same primary and collision slot, shallower
     recordHashAB(22, 0, 9, 17, 0, 0, 3);
     usePosition(0, slot, 1);
-    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 3), 11);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 5), 11);
     usePosition(0, slot + STORE_SIZE, 2);
     EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 3), 22);
     EXPECT_EQ(hashMove(), (HashMove{9, 17, 0}));
-    // A third position replaces whatever the collision slot holds; the primary stays.
+    // A third shallow position replaces whatever the collision slot holds; the primary stays.
     usePosition(0, slot + 2 * STORE_SIZE, 3);
     recordHashAB(33, 0, 10, 18, 0, 0, 3);
     usePosition(0, slot + STORE_SIZE, 2);
@@ -138,23 +167,31 @@ TEST_F(TT, SecondPositionOfASlotGoesToTheCollisionTable) {
     usePosition(0, slot + 2 * STORE_SIZE, 3);
     EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 3), 33);
     usePosition(0, slot, 1);
-    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 3), 11);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 5), 11);
+    // A result at least as deep takes the primary slot.
+    usePosition(0, slot + 3 * STORE_SIZE, 4);
+    recordHashAB(44, 0, 10, 18, 0, 0, 6);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 6), 44);
+    usePosition(0, slot, 1);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 5), -9900); // pushed out of the primary slot
 }
 
-// A shallower result for a position stored deeper refreshes only its score and best move,
-// and only when it brings a best move; a deeper result replaces the entry.
-TEST_F(TT, ShallowerResultRefreshesOnlyScoreAndMove) {
+// One entry holds one result: a shallower result of this search does not overwrite a deeper
+// one (draft, bound and score stay together), and lends it only a best move it lacks; a
+// deeper result, or any result of a later search, replaces the entry whole.
+TEST_F(TT, ShallowerResultKeepsTheDeeperEntryWhole) {
     usePosition(0, 4444, 44);
-    recordHashAB(100, 0x01, 8, 16, 0, 0, 8);
-    usePosition(0, 4444, 44);
-    recordHashAB(50, 0x00, 9, 17, 0, 0, 5);
-    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 8), 50); // still answers for depth 8
+    recordHashAB(100, 0x01, 0, 0, 0, 0, 8); // exact, draft 8, no best move
+    recordHashAB(50, 0x00, 9, 17, 2, 0, 5); // a shallower lower bound with a move
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 8), 100);
     EXPECT_EQ(hashMove(), (HashMove{9, 17, 0}));
-    recordHashAB(20, 0, 0, 0, 0, 0, 4); // no best move: nothing changes
-    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 8), 50);
+    recordHashAB(20, 0, 12, 20, 0, 0, 4); // the entry has a move now: nothing changes
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 8), 100);
     EXPECT_EQ(hashMove().from, 9);
-    recordHashAB(70, 0, 10, 18, 0, 0, 9); // deeper: a new entry
-    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 9), 70);
+    recordHashAB(70, 0, 10, 18, 1, 0, 9); // deeper: the new upper bound replaces it all
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 9), -9899);
+    EXPECT_EQ(probeHashAB(-WIDE, -80, 0, 9), 70);
+    EXPECT_EQ(hashMove().from, 10);
     // A position that repeated inside the tree may be replaced by a shallower result.
     moveStack[0].stackFlags = ST_TREE_REPEAT;
     recordHashAB(60, 0, 11, 19, 0, 0, 9);
@@ -162,26 +199,38 @@ TEST_F(TT, ShallowerResultRefreshesOnlyScoreAndMove) {
     recordHashAB(-15, 0, 12, 20, 0, 0, 2);
     EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 2), -15);
     EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 9), -9899);
+    // The next search: the old deep entry gives way to a shallow new result.
+    recordHashAB(90, 0, 13, 21, 0, 0, 9);
+    ageHashTables();
+    recordHashAB(-25, 0, 14, 22, 0, 0, 3);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 3), -25);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 9), -9899);
 }
 
-// A static score is stored over an entry of the position only when it is at least as deep.
-TEST_F(TT, ExactRecordKeepsADeeperEntry) {
+// A static score never displaces a search result of the position.
+TEST_F(TT, StaticRecordKeepsTheSearchResult) {
     usePosition(0, 3131, 31);
     recordHashAB(90, 0, 8, 16, 0, 0, 6);
-    recordHashExactAB(-5, 0, 0, 2);
+    recordHashExactAB(-5, RECORD_STATIC, 0, 7);
     EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 6), 90);
-    recordHashExactAB(-5, 0, 0, 7);
-    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 7), -5);
+    EXPECT_EQ(hashMove().from, 8);
 }
 
 // Quiescence results never push out a main-search entry: they wait in the collision table.
 TEST_F(TT, QuiescenceLeavesMainEntriesInPlace) {
     usePosition(5, 6060, 60);
     recordHashAB(80, 0, 8, 16, 0, 0, 9);
+    usePosition(5, 6060 + STORE_SIZE, 61);
     recordHashQS(-45, 0, 0, 0, 0, 0, 9);
+    usePosition(5, 6060, 60);
     EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 9), 80);
+    usePosition(5, 6060 + STORE_SIZE, 61);
     EXPECT_EQ(probeHashQS(-WIDE, WIDE), -45);
     EXPECT_FALSE(searchFlags & SF_NEED_QUIESCE);
+    // Nor does a quiescence result of the same position replace its main-search result.
+    usePosition(5, 6060, 60);
+    recordHashQS(-45, 0, 0, 0, 0, 0, 9);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 9), 80);
 }
 
 // The null-move test keeps its positions apart from the game's.
