@@ -644,10 +644,20 @@ int16_t AlphaBeta(int8_t depth, int16_t alpha, int16_t beta, int16_t mate, int16
         reduceOnce = savedOnce;
         // Step 18. Result.
         if (value >= beta) {
+            // The refutation is the move to try first when the position comes back: it is
+            // stored, not the best move found before it.
             updateKillers(m, value);
             depthFlags[ply] &= (uint8_t) ~(DPF_ESTIMATE | DPF_CHILD_ESTIMATE);
             ABdeep = (int8_t)(searchDepth + extensionCount - reductionCount);
-            recordHashAB(beta, (uint8_t)bmtype, (int8_t)bmfrom, (uint8_t)bmto, 2, 0, ABdeep);
+            const uint8_t cutTo =
+                (uint8_t)((m.type & MT_PROMOTION) ? m.to + (m.promote - 2) * 64 : m.to);
+            recordHashAB(beta, (uint8_t)(m.type & 0xFF), m.from, cutTo, 2, 0, ABdeep);
+            if (ply == 0) {
+                // An aspiration fail-high at the root: the move that broke the window is the
+                // best known, and the next attempt starts from it.
+                updatePV(m);
+                choice = i;
+            }
             return beta;
         }
         if (value > alpha) {
