@@ -379,25 +379,26 @@ static void generateCastling(genContext &g, bool kingSide) {
             kingSide ? MT_CASTLE_SHORT : MT_CASTLE_LONG, kingSide ? 124 : 123);
 }
 
-// Hash move, mate killer and killers of the ply get their fixed keys; a later match
-// overwrites an earlier one.
+// Hash move, mate killer and killers of the ply get their fixed keys; among the killers a
+// later match overwrites an earlier one, but the hash move always comes first: it is the
+// best move the last search of the position found, whatever else it is.
 static void markHashAndKillers(const genContext &g, const hashMoveHint &h) {
     const int hashKey = h.found ? h.from * 64 + h.to : -1;
     const int8_t hp = h.found ? h.promote : 0;
     for (int i = 0; i < g.n; i++) {
         move_list &m = g.list[i];
         const int key = m.from * 64 + m.to;
-        if (key == hashKey && m.promote == hp) {
-            m.orderscore = 255;
-            moveStack[ply].stackFlags |= ST_HASH_MOVE;
-            moveStack[ply].hashMove = key;
-        }
         if (key == matekiller[ply].killerMove && m.promote == matekiller[ply].killerPromote)
             m.orderscore = 254;
         if (key == killer[0][ply].killerMove)
             m.orderscore = 126;
         if (key == killer[1][ply].killerMove)
             m.orderscore = 125;
+        if (key == hashKey && m.promote == hp) {
+            m.orderscore = 255;
+            moveStack[ply].stackFlags |= ST_HASH_MOVE;
+            moveStack[ply].hashMove = key;
+        }
     }
 }
 

@@ -70,12 +70,14 @@ void updateKillers(const move_list &m, int32_t value) {
         return;
     gallows &first = killer[0][ply];
     gallows &second = killer[1][ply];
-    if (first.killerScore < count) {
-        // Moving a slot that already holds this move into the second slot would list the
-        // same killer twice.
-        second = sameMove(first, m) ? tempkiller : first;
+    // The two slots always hold two different moves: the first killer that cuts again only
+    // counts its new score, and keeps the second slot's move beside it.
+    if (sameMove(first, m)) {
+        first.killerScore = count;
+    } else if (first.killerScore < count) {
+        second = first;
         first = candidate;
-    } else if (second.killerScore < count && !sameMove(first, m)) {
+    } else if (second.killerScore < count) {
         second = candidate;
     }
 }

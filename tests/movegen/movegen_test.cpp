@@ -295,11 +295,12 @@ TEST_F(MovgenTest, HashMoveAndKillersTakeTheirKeysInTheStatedOrder) {
     EXPECT_EQ(moveAt(1).to, sqOf("c3"));
     EXPECT_EQ(mv("d2d4").orderscore, 126);
     EXPECT_EQ(mv("g1f3").orderscore, 125);
-    // A killer that is also the hash move: the killer test comes later and its key stands.
+    // A killer that is also the hash move: the hash move's key stands, and it sorts first.
     killer[0][0].killerMove = (int16_t)(sqOf("e2") * 64 + sqOf("e4"));
     SEE();
     generateSearchMoves(0, 0); // the search hands the table's move to the generator
-    EXPECT_EQ(mv("e2e4").orderscore, 126);
+    EXPECT_EQ(mv("e2e4").orderscore, 255);
+    EXPECT_EQ(moveAt(0).from * 64 + moveAt(0).to, sqOf("e2") * 64 + sqOf("e4"));
     EXPECT_TRUE(moveStack[0].stackFlags & ST_HASH_MOVE);
     clearHashTables();
 }

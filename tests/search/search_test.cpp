@@ -1,5 +1,6 @@
 // The search as a tool runs it: mates, forced moves, draws, traps and playable results.
 #include "search/search.h"
+#include "search/search_internal.h"
 
 #include "board/makemove.h"
 #include "board/position.h"
@@ -9,6 +10,8 @@
 #include "support.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 namespace {
 
@@ -231,3 +234,31 @@ TEST(SearchResult, SpentTimeStillLeavesAMove) {
 }
 
 } // namespace
+
+// Killers: the two slots hold two different moves, and the first killer that cuts again
+// keeps the second beside it.
+TEST(Killers, TheFirstKillerCuttingAgainKeepsTheSecond) {
+    ASSERT_TRUE(setupFEN("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3"));
+    ply = 0;
+    for (int k = 0; k < 2; k++)
+        killer[k][0] = tempkiller;
+    matekiller[0] = tempkiller;
+    std::memset(killerHeuristic[0], 0, sizeof killerHeuristic[0]);
+    SEE();
+    movgen(0, 0);
+    const auto find = [](const char *from, const char *to) {
+        for (int i = 0; i < mvstore[1]; i++) {
+            const move_list &m = searchData[0][i];
+            if (m.from == squareOf(from) && m.to == squareOf(to))
+                return m;
+        }
+        ADD_FAILURE() << from << to;
+        return searchData[0][0];
+    };
+    const move_list bc4 = find("f1", "c4"), d4 = find("d2", "d4");
+    updateKillers(bc4, 0);
+    updateKillers(d4, 0);
+    updateKillers(bc4, 0); // the first killer cuts again
+    EXPECT_EQ(killer[0][0].killerMove, bc4.from * 64 + bc4.to);
+    EXPECT_EQ(killer[1][0].killerMove, d4.from * 64 + d4.to);
+}
