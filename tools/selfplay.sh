@@ -40,7 +40,12 @@ cp "$old" "$out/old/morvaquint"
 per=$(( (games / parallel + 1) / 2 * 2 ))
 pids=()
 for ((k = 0; k < parallel; k++)); do
-    awk -v k=$k -v p=$parallel '/^\[Event /{n++} (n - 1) % p == k' "$openings" >"$out/openings-$k.pgn"
+    # xboard stops at the end of the file, so the share is repeated until it holds enough
+    # openings for the match (each is played twice, once with each colour).
+    awk -v k=$k -v p=$parallel '/^\[Event /{n++} (n - 1) % p == k' "$openings" >"$out/share-$k.pgn"
+    n=$(grep -c '^\[Event ' "$out/share-$k.pgn")
+    : >"$out/openings-$k.pgn"
+    for ((r = 0; r * 2 * n < per; r++)); do cat "$out/share-$k.pgn" >>"$out/openings-$k.pgn"; done
     setsid "$match" --first "$out/new/morvaquint" --first-dir "$out/new" --first-name new \
         --second "$out/old/morvaquint" --second-dir "$out/old" --second-name old \
         --games "$per" --tc "$tc" --openings "$out/openings-$k.pgn" --out "$out/m$k" \
