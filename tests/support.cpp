@@ -8,6 +8,9 @@
 #include "control/timecontrol.h"
 #include "search/search.h"
 
+#include <cctype>
+#include <sstream>
+
 void ensureSetup() {
     static bool done = false;
     if (!done) {
@@ -45,4 +48,27 @@ bool searchFEN(const char *fen, int depth) {
     prepareSearch(depth);
     search();
     return true;
+}
+
+std::string mirrorFEN(const std::string &fen) {
+    std::istringstream in(fen);
+    std::string board, side, castle, ep, half = "0", full = "1";
+    in >> board >> side >> castle >> ep >> half >> full;
+    auto swapCase = [](char ch) {
+        return std::isupper((unsigned char)ch) ? (char)std::tolower(ch) : (char)std::toupper(ch);
+    };
+    std::string ranks, row;
+    std::istringstream rows(board);
+    while (std::getline(rows, row, '/')) // the last rank read comes first
+        ranks = row + (ranks.empty() ? "" : "/") + ranks;
+    for (char &ch : ranks)
+        ch = swapCase(ch);
+    std::string rights;
+    for (char want : std::string("KQkq"))
+        if (castle.find(swapCase(want)) != std::string::npos)
+            rights += want;
+    if (ep != "-")
+        ep[1] = ep[1] == '3' ? '6' : '3';
+    return ranks + (side == "w" ? " b " : " w ") + (rights.empty() ? "-" : rights) + " " + ep +
+           " " + half + " " + full;
 }

@@ -21,10 +21,10 @@ static uint8_t pawnCaptureScore(const genContext &g, int8_t f, int x, int v, int
     type |= MT_CAPTURE;
     const int m = g.c; // the pawn's own code
     const bool wing = isWingPawn(g, f);
-    // The two colours grade pawn captures differently on purpose: Black treats every pawn
-    // capture as winning; White marks only those the exchange value shows to win, and sorts
-    // the others among the ordinary captures (a pawn is the cheapest piece to risk).
-    if (g.c == BLACK || v > 0) {
+    // A pawn capture counts as winning when the exchange value shows it wins, for either
+    // colour; the others sort among the ordinary captures. (A colour that graded every pawn
+    // capture as winning would search a position and its mirror image differently.)
+    if (v > 0) {
         type |= markWinning();
         if (check)
             return (uint8_t)winCheckOrder[m];

@@ -29,30 +29,6 @@ struct Lcg {
     }
 };
 
-// The FEN of the colour-mirrored position.
-std::string mirrorFEN(const std::string &fen) {
-    std::istringstream in(fen);
-    std::string board, side, castle, ep, half = "0", full = "1";
-    in >> board >> side >> castle >> ep >> half >> full;
-    auto swapCase = [](char ch) {
-        return std::isupper((unsigned char)ch) ? (char)std::tolower(ch) : (char)std::toupper(ch);
-    };
-    std::string ranks, rank;
-    std::istringstream rows(board);
-    while (std::getline(rows, rank, '/')) // the last rank read comes first
-        ranks = rank + (ranks.empty() ? "" : "/") + ranks;
-    for (char &ch : ranks)
-        ch = swapCase(ch);
-    std::string rights;
-    for (char want : std::string("KQkq"))
-        if (castle.find(swapCase(want)) != std::string::npos)
-            rights += want;
-    if (ep != "-")
-        ep[1] = ep[1] == '3' ? '6' : '3';
-    return ranks + (side == "w" ? " b " : " w ") + (rights.empty() ? "-" : rights) + " " + ep +
-           " " + half + " " + full;
-}
-
 // Sets a FEN position up at ply 0 without a new game (the tables are built once).
 bool place(const std::string &fen) {
     ply = 0;
