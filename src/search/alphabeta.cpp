@@ -37,6 +37,7 @@ struct childWork {
     int scoreType;     // what the table knew of the child's static score (0, 1 or 2)
     int32_t e;         // the child's static score, from the child's view
     int reduce, extend;
+    bool plyCapped;    // cut to the horizon at the iteration's ply limit, not reduced
     int16_t high, low; // material window handed to the child
 };
 
@@ -294,8 +295,10 @@ static void plyLimit(childWork &w) {
         w.depth -= w.extend;
         w.extend = 0;
     }
-    if (w.depth > 0)
+    if (w.depth > 0) {
         reduceBy(w, w.depth);
+        w.plyCapped = true;
+    }
     w.value = -w.e;
 }
 
@@ -441,12 +444,28 @@ static void scoreFrontier(childWork &w, int16_t alpha, int16_t beta, int16_t mat
         depthFlags[ply] &= (uint8_t)~DPF_ESTIMATE;
 }
 
-// Step 16. A reduced move that lands inside the window is searched again one ply deeper.
+// Step 16. A reduced move that beats alpha is searched again without its reductions: it was
+// searched shallower on the guess that it would not matter, and it did. A line cut at the
+// ply limit keeps its cap and gets one more ply when it lands inside the window.
 static void researchReduced(childWork &w, int16_t alpha, int16_t beta, int16_t mate,
                             int8_t xDepth) {
-    if (w.decided || reductionCount <= 0 || w.depth != 0 || !(alpha < w.value && w.value < beta))
+    if (w.decided || w.reduce <= 0 || w.value <= alpha || stopSearch > 0)
         return;
     SEE();
+    if (!w.plyCapped) {
+        reductionCount = (int8_t)(reductionCount - w.reduce);
+        w.depth += w.reduce;
+        w.reduce = 0;
+        if (w.depth < 1) {
+            scoreFrontier(w, alpha, beta, mate);
+            return;
+        }
+        w.value = -AlphaBeta((int8_t)w.depth, (int16_t)-beta, (int16_t)-alpha, mate,
+                             (int16_t)-w.low, (int16_t)-w.high, xDepth);
+        return;
+    }
+    if (w.depth != 0 || w.value >= beta)
+        return;
     if (ply < searchDepth + extensionCount && ply < schdth[depthIndex(searchDepth)]) {
         reductionCount--;
         w.value = -AlphaBeta(1, (int16_t)-beta, (int16_t)-alpha, mate, (int16_t)-w.low,
