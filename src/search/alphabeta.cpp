@@ -88,10 +88,10 @@ void updateKillers(const move_list &m, int32_t value) {
 // ---------------------------------------------------------------------------
 
 // Step 5. A repeated position, the fifty-move rule and dead material end the line as a
-// draw for the mover.
+// draw.
 static bool isDrawnChild() {
     const move_tag &c = moveStack[ply];
-    return c.repetitions > 2 || c.fiftyMove > 99 || isDrawnMaterialCount(c.materialCount);
+    return isRepetitionDraw(c) || c.fiftyMove > 99 || isDrawnMaterialCount(c.materialCount);
 }
 
 // Step 7. A usable table answer decides the move. The table hands a mate back counted from
@@ -413,9 +413,9 @@ static void scoreFrontier(childWork &w, int16_t alpha, int16_t beta, int16_t mat
     w.value = -w.e;
     bool quiesce = w.needQuiesce;
     if (w.evaluated && evalStalemate[ply]) {
-        c.exactScored = (int16_t)-drawn;
-        w.value = drawn;
-        recordHashExactAB((int16_t)-drawn, RECORD_TERMINAL, 0, ply);
+        c.exactScored = drawValueAt(ply);
+        w.value = -drawValueAt(ply);
+        recordHashExactAB(drawValueAt(ply), RECORD_TERMINAL, 0, ply);
         return;
     }
     if (ply > schdth[depthIndex(searchDepth)]) {
@@ -507,8 +507,8 @@ static int32_t examineMove(childWork &w, int16_t &alpha, int16_t beta, int16_t m
     evalStalemate[ply] = 0; // known only once the child is evaluated
     // Step 5. Draws.
     if (isDrawnChild()) {
-        moveStack[ply].exactScored = (int16_t)-drawn;
-        w.value = drawn;
+        moveStack[ply].exactScored = drawValueAt(ply);
+        w.value = -drawValueAt(ply);
         w.decided = true;
     }
     // Step 6. Clock.
@@ -622,7 +622,7 @@ int16_t AlphaBeta(int8_t depth, int16_t alpha, int16_t beta, int16_t mate, int16
             return alpha;
         }
         depthFlags[ply] &= (uint8_t)~DPF_CHILD_ESTIMATE;
-        const int16_t score = inCheckAt(ply) ? (int16_t)-mate : (int16_t)-drawn;
+        const int16_t score = inCheckAt(ply) ? (int16_t)-mate : drawValueAt(ply);
         recordHashExactAB(score, RECORD_TERMINAL, 0, ply);
         return score;
     }

@@ -56,8 +56,8 @@ static bool generateMoves(int8_t QSdepth, int8_t &checksDepth, int16_t mate, int
         QSdeep = ply;
         depthFlags[ply] &= (uint8_t)~DPF_CHILD_ESTIMATE;
         if (evalStalemate[ply]) {
-            recordHashExactQS((int16_t)-drawn, RECORD_TERMINAL, 0, QSdeep);
-            result = leave(-drawn);
+            recordHashExactQS(drawValueAt(ply), RECORD_TERMINAL, 0, QSdeep);
+            result = leave(drawValueAt(ply));
         } else {
             recordHashExactQS(stat, RECORD_RESULT, 0, QSdeep);
             result = leave(stat);
@@ -70,8 +70,8 @@ static bool generateMoves(int8_t QSdepth, int8_t &checksDepth, int16_t mate, int
             return false;
         depthFlags[ply] &= (uint8_t)~DPF_CHILD_ESTIMATE;
         if (evalStalemate[ply]) {
-            recordTerminal((int16_t)-drawn, RECORD_TERMINAL);
-            result = leave(-drawn);
+            recordTerminal(drawValueAt(ply), RECORD_TERMINAL);
+            result = leave(drawValueAt(ply));
         } else {
             recordTerminal(stat, RECORD_RESULT);
             result = leave(stat);
@@ -161,7 +161,7 @@ static void evaluateChild(qsChild &w, int8_t QSdepth, int8_t checksDepth, int16_
         return;
     }
     if (w.evaluated && evalStalemate[ply]) {
-        w.value = drawn;
+        w.value = -drawValueAt(ply);
         w.decided = w.record = true;
         w.recordKind = RECORD_TERMINAL;
         return;
@@ -278,8 +278,8 @@ int16_t Quiesce(int8_t QSdepth, int8_t checksDepth, int16_t alpha, int16_t beta,
             QSdepth--;
         // Step 3. Draws.
         const move_tag &c = moveStack[ply];
-        if (c.repetitions > 2 || c.fiftyMove > 99 || isDrawnMaterialCount(c.materialCount)) {
-            w.value = drawn;
+        if (isRepetitionDraw(c) || c.fiftyMove > 99 || isDrawnMaterialCount(c.materialCount)) {
+            w.value = -drawValueAt(ply);
             w.decided = true;
             // Dead material is a draw wherever the position is met; a repetition or the
             // fifty-move count belongs to the path and is not stored.

@@ -10,7 +10,7 @@ extern int32_t best_score[MAX_PLY];
 extern int32_t searchScore; // score of the last finished iteration (side to move's view)
 extern int8_t searchDepth;
 extern int32_t LEmargin;
-extern int8_t drawn;          // score of a draw for the side that brings it about
+extern int8_t drawn;          // score of a draw for the side to move at the root
 extern int32_t drawReference; // score the middlegame draw score is chosen from
 extern int8_t PVdeep;
 extern move_list ponderPV, savedPonderPV;

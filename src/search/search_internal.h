@@ -2,6 +2,7 @@
 #pragma once
 
 #include "board/board.h"
+#include "search/search.h"
 #include "search/tt.h"
 
 constexpr int16_t FULL_WINDOW = 10001; // the window sentinels +-10001
@@ -13,6 +14,16 @@ constexpr int16_t EVAL_MATED = -10000; // what evaluate returns for a checkmated
 // The evaluation's own flag is a single scratch value that any later evaluation overwrites,
 // so the search keeps the answer per ply and trusts it only for the ply that was evaluated.
 extern int8_t evalStalemate[MAX_PLY];
+
+// The score of a drawn position at ply p for its side to move. A draw is scored from the
+// engine's own view, the side to move at the root: `drawn` for it and the negation for its
+// opponent, whoever brings the draw about, so that the engine never counts on the opponent's
+// perpetual check as good for itself.
+inline int16_t drawValueAt(int p) { return (int16_t)((p & 1) ? -drawn : drawn); }
+// A repeated position is a draw at its first repetition, whether it repeats one of the line
+// searched or one of the game since the last irreversible move: a side that can repeat once
+// can repeat again.
+inline bool isRepetitionDraw(const move_tag &c) { return c.repetitions > 1; }
 
 // Narrows a score computed in 32 bits to the 16-bit score type without wrapping.
 inline int16_t clampScore(int32_t v) {
