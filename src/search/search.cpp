@@ -476,8 +476,9 @@ void search() {
     movePV = temp_pv; // no move of an earlier search may stand in for this one
     if (allmoves > 54)
         gameFlags &= (uint8_t)~GF_IN_BOOK;
-    if (!(timeFlags & TF_KEEP_HASH))
-        clearHashTables();
+    // What the last searches of this game learnt stays in the tables (they are emptied for a
+    // new game or a set-up position); it is marked old, so that it gives way first.
+    ageHashTables();
     startClocks();
     if (stopSearch != 0)
         return;

@@ -7,6 +7,7 @@
 #include "movegen/movegen.h"
 
 #include <algorithm>
+#include <cstring>
 
 // Field layout of an entry.
 constexpr uint16_t RDF_FROM_MASK = 0x003F; // bits 0..5: from square of the best move
@@ -262,6 +263,22 @@ static void storeResult(int16_t value, int bound, uint8_t bestType, int bestFrom
 // ---------------------------------------------------------------------------
 // Public routines
 // ---------------------------------------------------------------------------
+void warmHashTables() {
+    static bool warm = false;
+    if (warm) {
+        clearHashTables();
+        return;
+    }
+    clearHashTables(); // advises large pages before the first touch
+    // Zeroing every line makes the system back each page now, before any clock runs: a first
+    // search that touched the pages itself would spend its first moves doing so.
+    std::memset(store, 0, sizeof store);
+    std::memset(collstore, 0, sizeof collstore);
+    std::memset(nullstore, 0, sizeof nullstore);
+    std::memset(nullcoll, 0, sizeof nullcoll);
+    warm = true;
+}
+
 void clearHashTables() {
     // The first clear comes at start-up, before any search has touched the tables.
     static bool advised = false;

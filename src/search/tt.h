@@ -26,6 +26,9 @@ void prefetchHashSlots(int8_t p);
 void prefetchChildSlots(const move_list &m);
 // Empties all four tables (nothing to do while nothing has been recorded since the last clear).
 void clearHashTables();
+// Empties the tables and, the first time, touches all of their memory, so that the system
+// backs it before a clock runs; called while a game is being set up, never at start-up.
+void warmHashTables();
 // Best move stored for the position at ply (primary table, then collision table; the null
 // tables while SF_NULL_SEARCH). Returns false when none; promote is 0 or 2..5.
 bool lookupHashMove(int8_t &from, int8_t &to, int8_t &promote);
