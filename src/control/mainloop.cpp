@@ -108,7 +108,8 @@ static void readInput() {
         }
     } else if (!active) {
         do {
-            waitForInput();
+            if (!hasDeferredLine()) // a line kept from the search that just stopped for it
+                waitForInput();
             pollInputGame();
         } while ((detectionFlags & DF_KEEP_READING) && (gameFlags & GF_NO_GAME));
         return;

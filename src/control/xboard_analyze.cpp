@@ -87,6 +87,10 @@ static void analysisLine(char *line) {
     }
     if (std::strcmp(word, "go") != 0)
         xboardGameLine(line);
+    // The engine takes no side while it analyses ("new" and "playother" would give it one):
+    // after "exit" it waits in force mode for the GUI to say what comes next.
+    gameFlags &= (uint8_t)~GF_ENGINE_ACTIVE;
+    detectionFlags |= DF_FORCE;
     searchWanted = true;
 }
 
