@@ -106,6 +106,28 @@ class HumanAgainstEngine(GuiCase):
         self.assertEqual(s.finish("quit\n"), 0)
 
 
+class SetUpWhileTheEnginePlays(GuiCase):
+    # White to move: Ra8 mates at once.
+    FEN = "7k/8/6K1/8/8/8/8/R7 w - - 0 1"
+
+    def test_setboard_after_new_and_during_a_search_sets_up_in_force_mode(self):
+        # "new" leaves the engine playing Black; a position set up then waits for "go".
+        s = self.open("new\nsetboard %s\n" % self.FEN)
+        self.still(s, 1)
+        s.send("go\n")
+        self.assertEqual(self.engine_move(s), "Ra8+")
+        # During the engine's own search: the search stops without a move and the position
+        # is set up in force mode.
+        s.send("new\nforce\npost\nlevel 0 60 0\ntime 360000\ngo\n")
+        s.expect_re(r"(?m)^2 -?\d+ \d+ \d+ ", 30)
+        s.send("setboard %s\nping 2\n" % self.FEN)
+        self.assertNotRegex(s.expect("pong 2\n"), r"(?m)^move ")
+        self.still(s, 3)
+        s.send("sd 3\ngo\n")
+        self.assertEqual(self.engine_move(s), "Ra8+")
+        self.assertEqual(s.finish("quit\n"), 0)
+
+
 class EngineAgainstEngine(GuiCase):
     # What xboard sends before every game of a match, with memory and cores as they come
     # when an engine asks for them.
