@@ -71,6 +71,7 @@ static void ponder() {
     savedSquares = squares[0];
     savedPonderPV = ponderStack[index];
     ponderStore = (int16_t)count;
+    ponderEntryKey = hash[0];
 
     const int16_t i = (int16_t)index;
     mvstack(&ponderStack[i], i);

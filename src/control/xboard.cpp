@@ -93,27 +93,31 @@ static void hintCommand() {
         std::printf("Hint: %s\n", sanstring(*guess));
 }
 
-// "bk": the book moves of the board position with the share of the draws each gets, one per
-// line indented as the GUI's book window wants them, and an empty line at the end. While a
-// search runs the root list is the search's own and is only read.
+// "bk": the book moves of the user's position with the share of the draws each gets, one per
+// line indented as the GUI's book window wants them, and an empty line at the end. While the
+// predicted reply stands on the board the user's position is the one pondering started from,
+// with its moves kept in ponderStack; a running search's root list is only read.
 static void bookCommand() {
+    const bool predicted = (searchFlags & SF_PONDER_MOVE_MADE) != 0;
+    if (!predicted && !isSearchPolling())
+        generateRootMoves();
+    const move_list *list = predicted ? ponderStack : searchData[0];
+    const int listed = predicted ? ponderStore : mvstore[1];
     bookLineMove choices[BOOK_MOVES_MAX];
     int slots = 0;
-    const int count = listBookMoves(hash[0], choices, &slots);
-    if (!isSearchPolling())
-        generateRootMoves();
+    const int count = listBookMoves(predicted ? ponderEntryKey : hash[0], choices, &slots);
     int shown = 0;
     for (int i = 0; i < count; i++) {
-        move_list m = {};
-        m.from = choices[i].from;
-        m.to = choices[i].to;
-        m.promote = choices[i].promote;
-        const int16_t at = findRootMove(m);
-        if (at < 0)
-            continue; // a move the position does not allow is never played from the book
-        std::printf("\t%s %d%%\n", sanstring(searchData[0][at]),
-                    (choices[i].slots * 100 + slots / 2) / slots);
-        shown++;
+        const bookLineMove &c = choices[i];
+        for (int j = 0; j < listed && j < MAX_MOVES; j++) {
+            // A move the position does not allow is never played from the book: not shown.
+            const move_list &m = list[j];
+            if (m.from != c.from || m.to != c.to || m.promote != c.promote)
+                continue;
+            std::printf("\t%s %d%%\n", sanstring(m), (c.slots * 100 + slots / 2) / slots);
+            shown++;
+            break;
+        }
     }
     if (shown == 0)
         std::printf("\tNo book moves for this position.\n");

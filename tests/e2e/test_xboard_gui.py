@@ -263,6 +263,31 @@ class HintAndBook(GuiCase):
                              "\tNo book moves for this position.\n\npong 3\n")
             self.assertEqual(s.finish("quit\n"), 0)
 
+    def test_bk_while_the_engine_ponders_lists_the_users_position(self):
+        # The user plays 1.Nf3 and 2.g3; the engine searches both replies (X, Y) and then
+        # ponders with its predicted reply on the board. The book holds the user's position by
+        # the other move order (1.g3 Y 2.Nf3 X), so the engine never plays from it.
+        # Pondering starts with the second reply, so that both are searched alike each time.
+        def replies(folder):
+            s = self.open("new\neasy\npost\nsd 7\n", cwd=folder)
+            s.send("usermove Nf3\n")
+            x = self.engine_move(s)
+            s.send("hard\nusermove g3\n")
+            return s, x, self.engine_move(s)
+
+        with tempfile.TemporaryDirectory() as folder:
+            s, x, y = replies(folder)
+            self.assertEqual(s.finish("quit\n"), 0)
+            with open(os.path.join(folder, "lines.txt"), "w") as f:
+                f.write("g3 %s Nf3 %s a3\n" % (y, x))
+            if run(["makebook", "lines.txt", "Morvabook.bok"], cwd=folder)[0] != 0:
+                self.skipTest("the replies %s, %s do not transpose" % (x, y))
+            s, x2, y2 = replies(folder)
+            self.assertEqual((x2, y2), (x, y))  # searched, not taken from the book
+            s.send("hint\nbk\nping 1\n")
+            self.assertRegex(s.expect("pong 1\n"), r"^Hint: \S+\n\ta3 100%\n\npong 1\n$")
+            self.assertEqual(s.finish("quit\n"), 0)
+
 
 if __name__ == "__main__":
     unittest.main()
