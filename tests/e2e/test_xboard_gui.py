@@ -248,6 +248,28 @@ class HintAndBook(GuiCase):
         self.assertEqual(s.expect("pong 3\n"), "pong 3\n")
         self.assertEqual(s.finish("quit\n"), 0)
 
+    def test_hint_and_bk_in_analysis_answer_without_restarting_it(self):
+        s = self.open("new\npost\n")
+        s.send("analyze\n")
+        s.expect_re(r"(?m)^3 -?\d+ \d+ \d+ ", 30)
+        s.send("hint\nbk\nping 1\n")
+        answer = s.expect("pong 1\n")
+        # Thinking lines may come between the answers: the analysis goes on.
+        hint = re.search(r"(?m)^Hint: (\S+)\n", answer)
+        self.assertTrue(hint, answer)
+        self.assertIn("\tNo book moves for this position.\n\n", answer)
+        firsts = {m.group(3).split()[0] for m in THINKING.finditer(s.output)}
+        self.assertIn(hint.group(1), firsts)  # the first move of a best line
+        time.sleep(0.5)
+        s.send("ping 2\n")
+        self.assertNotRegex(s.expect("pong 2\n"), r"(?m)^1 ")  # the analysis went on
+        s.send("setboard 7k/8/6K1/8/8/8/8/R7 w - - 0 1\n")
+        s.expect_re(r"(?m)^\d+ \d+ \d+ \d+ Ra8\+ ")
+        s.send("hint\nping 3\n")
+        self.assertIn("Hint: Ra8+\n", s.expect("pong 3\n"))
+        s.send("exit\n")
+        self.assertEqual(s.finish("quit\n"), 0)
+
     def test_bk_lists_the_book_moves_with_their_shares(self):
         with tempfile.TemporaryDirectory() as folder:
             with open(os.path.join(folder, "lines.txt"), "w") as f:
