@@ -94,24 +94,30 @@ bool openBook() {
     return openBookAt(path);
 }
 
-int16_t bookMove() {
+// Finds the line of the position with the given key from the start of the file. Returns its
+// move count (1..15) with the line in buf (BOOK_LINE_MAX + 1 bytes) and its length in *len, or
+// -1 when the position is not in the book or its count is unreadable (a count of 0 or a
+// character that is no digit gives no move: it must never divide).
+static int findBookLine(uint64_t position, char *line, int *len) {
     if (!bookFile)
         return -1;
     char key[BOOK_KEY_DIGITS + 1];
-    bookKeyText(hash[ply], key);
-
-    char line[BOOK_LINE_MAX + 1];
-    int len;
+    bookKeyText(position, key);
     std::fseek(bookFile, 0, SEEK_SET);
     do {
-        len = readBookLine(line);
-        if (len < 0)
+        *len = readBookLine(line);
+        if (*len < 0)
             return -1;
-    } while (len > BOOK_LINE_MAX || len < BOOK_KEY_DIGITS ||
+    } while (*len > BOOK_LINE_MAX || *len < BOOK_KEY_DIGITS ||
              std::memcmp(line, key, BOOK_KEY_DIGITS) != 0);
+    const int n = *len > BOOK_COUNT_COLUMN ? hexValue((unsigned char)line[BOOK_COUNT_COLUMN]) : -1;
+    return n > 0 ? n : -1;
+}
 
-    // A count of 0 or a character that is no digit gives no move (it must never divide).
-    const int n = len > BOOK_COUNT_COLUMN ? hexValue((unsigned char)line[BOOK_COUNT_COLUMN]) : -1;
+int16_t bookMove() {
+    char line[BOOK_LINE_MAX + 1];
+    int len = 0;
+    const int n = findBookLine(hash[ply], line, &len);
     if (n <= 0)
         return -1;
     const int at = BOOK_FIRST_MOVE_COLUMN + BOOK_MOVE_STRIDE * (n == 1 ? 0 : drawIndex(n));
@@ -129,6 +135,33 @@ int16_t bookMove() {
         }
     }
     return -1; // not legal here: the engine searches, and the book stays on
+}
+
+int listBookMoves(uint64_t position, bookLineMove out[BOOK_MOVES_MAX], int *slots) {
+    char line[BOOK_LINE_MAX + 1];
+    int len = 0;
+    const int n = findBookLine(position, line, &len);
+    *slots = n > 0 ? n : 0; // the draw is among all n slots: a share is counted out of n
+    int count = 0;
+    for (int s = 0; s < n; s++) {
+        const int at = BOOK_FIRST_MOVE_COLUMN + BOOK_MOVE_STRIDE * s;
+        if (at + 4 > len)
+            break; // a short line holds fewer slots than it counts; the draw misses the rest
+        const uint16_t code = readMoveCode(line + at);
+        int i = 0;
+        while (i < count && out[i].code != code)
+            i++;
+        if (i == count) {
+            out[count].code = code;
+            out[count].from = (int8_t)((code >> 6) & 63);
+            out[count].to = (int8_t)(code & 63);
+            out[count].promote = promotionOf(code);
+            out[count].slots = 0;
+            count++;
+        }
+        out[i].slots++;
+    }
+    return count;
 }
 
 void close_book() {

@@ -8,6 +8,7 @@ extern int32_t saveChoice; // index of a move typed during a search or wait
 extern char inputBuffer[256];
 extern move_list ponderStack[MAX_MOVES];
 extern int16_t ponderStore;
+extern uint64_t ponderEntryKey; // key of the position the predicted reply was made in
 
 // 1 when bytes (or a buffered line) are waiting on standard input, else 0; never blocks.
 int checkInput();

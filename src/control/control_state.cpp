@@ -11,6 +11,7 @@ int32_t saveChoice;
 char inputBuffer[256];
 move_list ponderStack[MAX_MOVES];
 int16_t ponderStore;
+uint64_t ponderEntryKey;
 bool searchPollEnabled = false;
 
 // The search polls at every move it makes; asking the system whether bytes are waiting costs

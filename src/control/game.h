@@ -17,6 +17,11 @@ void searchStopped();
 // moves of a game that goes on.
 void checkGame();
 
+// The reply the engine's last search expected to the move it played, as the root move of the
+// game position (with its notation), while that position is still on the board; else null.
+// Generates the root moves: only while no search runs.
+const move_list *expectedReply();
+
 // Closes the book and ends the process with status 0 ("quit", end of input).
 [[noreturn]] void quitEngine();
 // Root index of the typed move in the current game position, or -1. Generates the root moves

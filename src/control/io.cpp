@@ -126,6 +126,12 @@ void waitForInput() {
     pollInput(-1);
 }
 
+bool waitForInputFor(int ms) {
+    if (bufferHasNewline() || sawEof)
+        return true;
+    return pollInput(ms);
+}
+
 bool peekInputLine(char *buf, size_t size) {
     if (!bufferHasNewline() && !sawEof && inEnd - inStart < INPUT_BUFFER_SIZE && pollInput(0))
         fillBuffer(); // readable: this read returns at once

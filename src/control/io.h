@@ -14,6 +14,8 @@ bool inputEnded();
 bool lineBuffered();
 // Blocks until bytes are waiting on fd 0 or input has ended: the engine has nothing else to do.
 void waitForInput();
+// The same for at most `ms` milliseconds; true when something is waiting.
+bool waitForInputFor(int ms);
 // Copies the first line into buf without consuming it when it is known without blocking
 // (bytes already waiting are read into the buffer): a complete line, the last text before the
 // end of input, or the beginning of a line longer than the input buffer. False otherwise.

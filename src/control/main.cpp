@@ -12,6 +12,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
+
+// How long start-up waits for a GUI's first line on a pipe before greeting a console user.
+constexpr int GUI_FIRST_LINE_MS = 500;
 
 // Banner, hint and the settings listing that greet a console user.
 static void printBanner() {
@@ -38,8 +42,11 @@ int main(int argc, char **argv) {
     }
 
     std::memset(inputBuffer, 0, sizeof inputBuffer);
-    // A GUI that has already written "xboard" or "uci" gets its protocol before any banner;
-    // any other waiting line is left to the console.
+    // A GUI gets its protocol before any banner: it writes "xboard" or "uci" as soon as it has
+    // started the engine, so input from a pipe is given a moment to arrive; a person at a
+    // terminal is greeted at once. Any other first line is left to the console.
+    if (!isatty(0))
+        waitForInputFor(GUI_FIRST_LINE_MS);
     char first[256] = "", word[8];
     const bool waiting = peekInputLine(first, sizeof first);
     firstWord(first, word, sizeof word);

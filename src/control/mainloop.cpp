@@ -71,6 +71,7 @@ static void ponder() {
     savedSquares = squares[0];
     savedPonderPV = ponderStack[index];
     ponderStore = (int16_t)count;
+    ponderEntryKey = hash[0];
 
     const int16_t i = (int16_t)index;
     mvstack(&ponderStack[i], i);
@@ -108,7 +109,8 @@ static void readInput() {
         }
     } else if (!active) {
         do {
-            waitForInput();
+            if (!hasDeferredLine()) // a line kept from the search that just stopped for it
+                waitForInput();
             pollInputGame();
         } while ((detectionFlags & DF_KEEP_READING) && (gameFlags & GF_NO_GAME));
         return;

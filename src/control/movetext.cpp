@@ -94,10 +94,29 @@ void legalmvList(const move_list *list, int count) {
     }
 }
 
+// A mate score is 10000 less the plies to the mate (negated when the side to move is mated);
+// beyond +-9959 a score is a mate score.
+constexpr int32_t MATE_IN_PLIES_BASE = 10000;
+constexpr int32_t MATE_SCORE_LIMIT = 9959;
+// xboard's convention for mates: 100000 + N for mate in N moves, -100000 - N when mated in N.
+constexpr int32_t XBOARD_MATE = 100000;
+
+// The score as the GUI reads it: mates in moves of xboard's convention, others unchanged. The
+// engine mates in N moves after 2N - 1 plies and is mated in N after 2N.
+static int32_t guiScore(int32_t score) {
+    if (!(gameFlags & GF_XBOARD))
+        return score;
+    if (score > MATE_SCORE_LIMIT)
+        return XBOARD_MATE + (MATE_IN_PLIES_BASE + 1 - score) / 2;
+    if (score < -MATE_SCORE_LIMIT)
+        return -XBOARD_MATE - (MATE_IN_PLIES_BASE + 1 + score) / 2;
+    return score;
+}
+
 void pvline(int32_t pvdepth, int32_t pvval, int32_t pvtime, uint64_t pvnodes, int8_t pondPV) {
     if (!(detectionFlags & DF_SHOW_PV) && !(searchFlags & SF_NULL_SEARCH))
         return;
-    std::printf("%d %d %d %llu ", pvdepth, pvval, pvtime, (unsigned long long)pvnodes);
+    std::printf("%d %d %d %llu ", pvdepth, guiScore(pvval), pvtime, (unsigned long long)pvnodes);
     const int len = pondPV ? ponderPVLen : pvlen[ply];
     for (int i = 0; i < len && i < MAX_PLY; i++)
         std::printf("%s ", sanstring(pv[0][i]));

@@ -22,6 +22,22 @@ static bool isPlayable(const move_list &m) {
     return squares[0].colsq[m.from] == sideToMove();
 }
 
+// The reply the engine's last search expected to its move (the second move of its principal
+// variation), and the key of the position it answers.
+static move_list expected;
+static uint64_t expectedKey;
+static bool hasExpectation = false;
+
+// Remembers the expected reply to movePV before it is played; none when the variation ends
+// there or belongs to another move (a book move plays without a search).
+static void noteExpectedReply() {
+    const move_list &first = pv[0][0];
+    hasExpectation = pvlen[0] >= 2 && first.from == movePV.from && first.to == movePV.to &&
+                     first.promote == movePV.promote;
+    if (hasExpectation)
+        expected = pv[0][1];
+}
+
 // Announces the engine's move ("move e4" to the GUI, "e4" or "...e5" on the console) and
 // plays it; the console shows the new position.
 static void playBestMove() {
@@ -33,7 +49,9 @@ static void playBestMove() {
         std::printf("move %s\n", text);
     else
         std::printf(whiteToMove() ? "%s\n" : "...%s\n", text);
+    noteExpectedReply();
     makeMove(movePV);
+    expectedKey = hash[0];
     if (!(gameFlags & GF_XBOARD))
         print_board(0);
 }
@@ -44,7 +62,7 @@ static void takeBackPredictedReply() {
         takeback();
 }
 
-// Codes 2, 3 and 4: the game is over by command; the engine stays passive in force mode.
+// Codes 2 and 3: the game is over by command; the engine stays passive in force mode.
 static void endGameByCommand() {
     takeBackPredictedReply();
     endGameFlags();
@@ -52,21 +70,22 @@ static void endGameByCommand() {
     detectionFlags = (uint8_t)((detectionFlags & 0x17) | DF_FORCE);
 }
 
-// Code 5: a new game in the initial position.
+// Code 5: a new game in the initial position. A GUI's engine plays Black and answers the
+// user's first move without a "go".
 static void newGameDuringSearch() {
     newGamePosition();
     searchFlags = 0;
     s_depth = 30;
     normalTime.savedTime = 0;
     detectionFlags &= 0x17;
-    if (gameFlags & GF_XBOARD) {
-        detectionFlags |= DF_FORCE;
-    } else {
+    if (!(gameFlags & GF_XBOARD)) {
         gameFlags |= GF_NO_GAME;
         std::printf("New game\n");
         settings(1);
     }
     gameFlags = (uint8_t)((gameFlags & 0x82) | 0x14);
+    if (gameFlags & GF_XBOARD)
+        gameFlags |= GF_ENGINE_ACTIVE;
 }
 
 // Codes 17 and 18: take back one or two half-moves. The console and "undo" leave the engine
@@ -133,10 +152,6 @@ void searchStopped() {
     case 3:
         endGameByCommand();
         break;
-    case 4:
-        std::printf("* {Invalid command} %s\n", inputBuffer);
-        endGameByCommand();
-        break;
     case 5:
         newGameDuringSearch();
         break;
@@ -193,6 +208,14 @@ void searchStopped() {
         break;
     }
     ply = 0;
+}
+
+const move_list *expectedReply() {
+    if (!hasExpectation || hash[0] != expectedKey)
+        return nullptr; // moves were made or taken back since
+    generateRootMoves();
+    const int16_t i = findRootMove(expected);
+    return i < 0 ? nullptr : &searchData[0][i];
 }
 
 // Ends the game with its result line.

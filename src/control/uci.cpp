@@ -68,6 +68,7 @@ void uciIdentify() {
     std::printf("option name Move Overhead type spin default %d min 0 max %d\n", DEFAULT_OVERHEAD,
                 MOST_OVERHEAD);
     std::printf("option name Clear Hash type button\n");
+    std::printf("option name UCI_AnalyseMode type check default false\n");
     std::printf("uciok\n");
     if (!bookFile)
         std::printf("info string Opening book is missing.\n");
@@ -111,6 +112,9 @@ static void setOption(char *p) {
             moveOverhead = (int32_t)(ms < 0 ? 0 : (ms > MOST_OVERHEAD ? MOST_OVERHEAD : ms));
     } else if (!strcasecmp(name, "Clear Hash")) {
         clearSearchMemory();
+    } else if (!strcasecmp(name, "UCI_AnalyseMode")) {
+        // GUIs set it before an analysis; the engine searches alike for play and analysis
+        // ("go infinite" is its analysis), so there is nothing to switch.
     } else if (name[0]) {
         std::printf("info string No such option: %s\n", name);
     }

@@ -3,6 +3,7 @@
 
 #include "board/fen.h"
 #include "board/makemove.h"
+#include "book/book.h"
 #include "control/control.h"
 #include "control/game.h"
 #include "control/io.h"
@@ -13,16 +14,19 @@
 #include <cstdio>
 #include <cstring>
 
+// playother=1: a GUI that lets the user switch sides mid-game tells the engine so, instead of
+// putting it in force mode and waiting for a "go" that never comes while the user is on move.
 static const char *const FEATURES = "feature sigint=0 sigterm=0 colors=0 setboard=1 usermove=1 "
-                                    "myname=\"Morvaquint 3.3\" variants=\"normal\" name=0 ping=1 "
-                                    "san=1 done=1\n";
+                                    "playother=1 myname=\"Morvaquint 3.3\" variants=\"normal\" "
+                                    "name=0 ping=1 san=1 done=1\n";
 
 // Words a GUI sends that need no action here: the feature answers, the opponent's name and
-// rating, the ICS host, hardware hints, old-style colour commands, analysis status and the end
-// of an analysis that is no longer running.
-static const char *const HARMLESS[] = {
-    "random", "playother", "accepted", "rejected", "variant", "name",  "rating", "ics",
-    "memory", "cores",     "egtpath",  "option",   "white",   "black", ".",      "exit"};
+// rating, the ICS host, hardware hints (one thread, and the table sizes are fixed at start-up),
+// old-style colour commands ("go" and "playother" decide the engine's side), analysis status
+// and the end of an analysis that is no longer running.
+static const char *const HARMLESS[] = {"random", "accepted", "rejected", "variant", "name",
+                                       "rating", "ics",      "memory",   "cores",   "egtpath",
+                                       "option", "white",    "black",    ".",       "exit"};
 
 void firstWord(const char *line, char *word, unsigned size) {
     size_t n = 0;
@@ -77,21 +81,47 @@ static bool levelCommand(const char *line) {
     return true;
 }
 
-// "hint": the reply the engine expects from the user, when it knows one.
+// "hint": the reply the engine expects from the user, when it knows one: the move it ponders
+// on, or the reply its last search expected to the move it played.
 static void hintCommand() {
     const move_list *guess = nullptr;
-    if (searchFlags & (SF_PONDERING | SF_PONDER_MOVE_MADE)) {
+    if (searchFlags & (SF_PONDERING | SF_PONDER_MOVE_MADE))
         guess = &savedPonderPV;
-    } else if (!isSearchPolling() && (searchFlags & SF_PONDER_MOVE)) {
-        // Named through the root list, whose notation bits belong to this position.
-        for (int i = 0; i < mvstore[1]; i++) {
-            const move_list &m = searchData[0][i];
-            if (m.from == ponderPV.from && m.to == ponderPV.to && m.promote == ponderPV.promote)
-                guess = &m;
-        }
-    }
+    else if (!isSearchPolling())
+        guess = expectedReply();
     if (guess)
         std::printf("Hint: %s\n", sanstring(*guess));
+}
+
+// "bk": the book moves of the user's position with the share of the draws each gets, one per
+// line indented as the GUI's book window wants them, and an empty line at the end. While the
+// predicted reply stands on the board the user's position is the one pondering started from,
+// with its moves kept in ponderStack; a running search's root list is only read.
+static void bookCommand() {
+    const bool predicted = (searchFlags & SF_PONDER_MOVE_MADE) != 0;
+    if (!predicted && !isSearchPolling())
+        generateRootMoves();
+    const move_list *list = predicted ? ponderStack : searchData[0];
+    const int listed = predicted ? ponderStore : mvstore[1];
+    bookLineMove choices[BOOK_MOVES_MAX];
+    int slots = 0;
+    const int count = listBookMoves(predicted ? ponderEntryKey : hash[0], choices, &slots);
+    int shown = 0;
+    for (int i = 0; i < count; i++) {
+        const bookLineMove &c = choices[i];
+        for (int j = 0; j < listed && j < MAX_MOVES; j++) {
+            // A move the position does not allow is never played from the book: not shown.
+            const move_list &m = list[j];
+            if (m.from != c.from || m.to != c.to || m.promote != c.promote)
+                continue;
+            std::printf("\t%s %d%%\n", sanstring(m), (c.slots * 100 + slots / 2) / slots);
+            shown++;
+            break;
+        }
+    }
+    if (shown == 0)
+        std::printf("\tNo book moves for this position.\n");
+    std::printf("\n");
 }
 
 xbSetting xboardSetting(const char *word, char *line) {
@@ -128,20 +158,42 @@ xbSetting xboardSetting(const char *word, char *line) {
     } else if (!std::strcmp(word, "hint"))
         hintCommand();
     else if (!std::strcmp(word, "bk"))
-        std::printf("\tNo book moves for this position.\n\n");
+        bookCommand();
     else
         return xbSetting::NONE;
     return xbSetting::DONE;
 }
 
-void refuseMove(const char *move) { std::printf("Invalid move %s\n", move); }
+void answerSetting(const char *word, char *line) {
+    // A line the engine does not know is answered and changes nothing: the game goes on.
+    const xbSetting s = xboardSetting(word, line);
+    if (s == xbSetting::NONE)
+        std::printf("Error (unknown command): %s\n", line);
+    else if (s == xbSetting::REFUSED)
+        std::printf("Error (bad argument): %s\n", line);
+}
 
-// "new": the initial position, a game in progress, the engine passive and playing Black.
+void refuseMove(const char *move) { std::printf("Illegal move: %s\n", move); }
+
+// A line the engine can only handle once the search has unwound and it is in force mode. One
+// line at most: the search stops polling as soon as a stop code is posted.
+static char deferredLine[256];
+static bool lineDeferred = false;
+
+void deferLine(const char *line) {
+    std::snprintf(deferredLine, sizeof deferredLine, "%s", line);
+    lineDeferred = true;
+}
+
+bool hasDeferredLine() { return lineDeferred; }
+
+// "new": the initial position, a game in progress, the engine playing Black and out of force
+// mode, so that the user's first move as White gets a reply without a "go".
 static void newGame() {
     newGamePosition();
-    gameFlags = (uint8_t)((gameFlags & 0x82) | 0x14);
+    gameFlags = (uint8_t)((gameFlags & 0x82) | 0x14 | GF_ENGINE_ACTIVE);
     searchFlags = 0;
-    detectionFlags = (uint8_t)((detectionFlags & 0x17) | 0x44);
+    detectionFlags = (uint8_t)((detectionFlags & 0x17) | DF_XBOARD_INPUT);
     s_depth = 30;
     normalTime.savedTime = 0;
 }
@@ -170,26 +222,33 @@ void xboardGo() {
     generateRootMoves();
 }
 
-// "usermove" while the engine is passive: the move is played without a reply. Returns
-// false when the text names no legal move.
-static bool userMove(const char *move) {
+void xboardPlayOther() {
+    gameFlags |= GF_ENGINE_ACTIVE;
+    detectionFlags &= 0x17;
+    gameFlags = (uint8_t)((gameFlags & ~GF_ENGINE_WHITE) | (whiteToMove() ? 0 : GF_ENGINE_WHITE));
+    generateRootMoves();
+}
+
+// "usermove" while the engine is passive: the move is played without a reply; a text that
+// names no legal move is refused and changes nothing.
+static void userMove(const char *move) {
     const int16_t i = enterTypedMove(move);
     if (i < 0) {
         refuseMove(move);
-        return false;
+        detectionFlags |= DF_KEEP_READING;
+        return;
     }
     playRootMove(i);
-    return true;
 }
 
-bool xboardGameLine(char *line) {
+void xboardGameLine(char *line) {
     char word[32];
     firstWord(line, word, sizeof word);
     if (word[0] == '\0')
-        return true;
+        return;
     if (!std::strcmp(word, "xboard")) {
         switchToXboard();
-        return true;
+        return;
     }
     if (!std::strcmp(word, "protover")) {
         std::printf("%s", FEATURES);
@@ -205,7 +264,7 @@ bool xboardGameLine(char *line) {
         detectionFlags |= DF_FORCE;
         if (!(gameFlags & GF_NO_GAME))
             detectionFlags &= (uint8_t)~DF_KEEP_READING;
-        return true;
+        return;
     } else if (!std::strcmp(word, "easy")) {
         searchFlags &= (uint8_t)~SF_PONDER_ON;
     } else if (!std::strcmp(word, "setboard")) {
@@ -214,14 +273,16 @@ bool xboardGameLine(char *line) {
         quitEngine();
     } else if (!std::strcmp(word, "go")) {
         xboardGo();
-        return true;
+        return;
+    } else if (!std::strcmp(word, "playother")) {
+        xboardPlayOther();
+        return;
     } else if (!std::strcmp(word, "analyze")) {
         startAnalysis();
-        return true; // the main loop starts thinking
+        return; // the main loop starts thinking
     } else if (!std::strcmp(word, "usermove")) {
-        if (!userMove(restOfLine(line, word)))
-            return false;
-        return true;
+        userMove(restOfLine(line, word));
+        return;
     } else if (!std::strcmp(word, "undo") || !std::strcmp(word, "remove")) {
         takeback();
         if (word[0] == 'r')
@@ -229,12 +290,9 @@ bool xboardGameLine(char *line) {
     } else if (!std::strcmp(word, "draw") || !std::strcmp(word, "?")) {
         // No game is being played by the engine: nothing to accept, nothing to hurry.
     } else {
-        const xbSetting s = xboardSetting(word, line);
-        if (s != xbSetting::DONE)
-            return false;
+        answerSetting(word, line);
     }
     detectionFlags |= DF_KEEP_READING;
-    return true;
 }
 
 void switchToXboard() {
@@ -246,15 +304,17 @@ void switchToXboard() {
 void pollInputGame() {
     stopSearch = 0;
     detectionFlags &= (uint8_t)~DF_KEEP_READING;
+    char line[256];
+    if (lineDeferred) {
+        // Read during the search that has just stopped for it; handled before any newer line.
+        lineDeferred = false;
+        std::snprintf(line, sizeof line, "%s", deferredLine);
+        xboardGameLine(line);
+        return;
+    }
     if (!inputWaiting() && !inputEnded())
         return;
-    char line[256];
     if (!readInputLine(line, sizeof line))
         quitEngine(); // the GUI has gone
-    if (!xboardGameLine(line)) {
-        // An unrecognised line ends the game.
-        detectionFlags &= 0x17;
-        searchFlags = 0;
-        gameFlags |= GF_NO_GAME;
-    }
+    xboardGameLine(line);
 }

@@ -15,9 +15,17 @@ void switchToXboard();
 
 // "go": the engine plays the side to move, from now on.
 void xboardGo();
-// Handles one line of the passive engine (set-up, force mode, between games); false when the
-// line is unrecognised.
-bool xboardGameLine(char *line);
+// "playother": the engine plays the side not to move and waits for the opponent's move.
+void xboardPlayOther();
+// Handles one line of the passive engine (set-up, force mode, between games). A line it does
+// not know, a refused move or setting is answered with the protocol's error text and changes
+// nothing else.
+void xboardGameLine(char *line);
+// Keeps a line that needs the passive engine ("setboard", "playother" during the engine's own
+// search) for pollInputGame, which handles it before reading anything newer. The caller posts
+// the stop code that makes the engine passive.
+void deferLine(const char *line);
+bool hasDeferredLine();
 
 // Analyze mode (xboard_analyze.cpp): an endless search of the board position, restarted
 // whenever the position changes; no move is played.
@@ -43,3 +51,6 @@ void firstWord(const char *line, char *word, unsigned size);
 const char *restOfLine(const char *line, const char *word);
 // Answers a "usermove" whose text names no legal move.
 void refuseMove(const char *move);
+// xboardSetting for a line no handler took before it: a word it does not know is answered
+// "Error (unknown command): LINE", a refused setting "Error (bad argument): LINE".
+void answerSetting(const char *word, char *line);

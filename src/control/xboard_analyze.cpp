@@ -13,7 +13,9 @@
 #include <cstring>
 
 bool analyzing = false;
-static bool searchWanted; // the position changed (or analysis began): think about it afresh
+static bool searchWanted;    // the position changed (or analysis began): think about it afresh
+static uint64_t analysedKey; // the position the best line (pv[0]) of the analysis belongs to
+static bool hasBestLine = false;
 
 void startAnalysis() {
     analyzing = true;
@@ -40,6 +42,18 @@ static void statusLine() {
                 searchDepth, total - index - 1, total, sanstring(current));
 }
 
+// "hint" in analysis: the first move of the best line found so far, while the analysed
+// position is on the board. During the search its root list is read as it stands.
+static void analysisHint() {
+    if (!hasBestLine || pvlen[0] < 1 || hash[0] != analysedKey)
+        return;
+    if (!isSearchPolling())
+        generateRootMoves();
+    const int16_t i = findRootMove(pv[0][0]);
+    if (i >= 0)
+        std::printf("Hint: %s\n", sanstring(searchData[0][i]));
+}
+
 // The thinking of analysis: no clock, no depth limit short of the deepest, no book, the
 // thinking lines shown. The game's own settings are put back afterwards.
 static void analysisSearch() {
@@ -57,6 +71,8 @@ static void analysisSearch() {
     detectionFlags |= DF_POST | DF_SHOW_PV;
     gameFlags &= (uint8_t)~GF_BOOK_ON;
     searchFlags &= SF_PONDER_ON;
+    analysedKey = hash[0];
+    hasBestLine = true;
     search();
     stopSearch = 0;
     ply = 0;
@@ -85,8 +101,16 @@ static void analysisLine(char *line) {
         statusLine();
         return;
     }
+    if (!std::strcmp(word, "hint")) {
+        analysisHint();
+        return;
+    }
     if (std::strcmp(word, "go") != 0)
         xboardGameLine(line);
+    // The engine takes no side while it analyses ("new" and "playother" would give it one):
+    // after "exit" it waits in force mode for the GUI to say what comes next.
+    gameFlags &= (uint8_t)~GF_ENGINE_ACTIVE;
+    detectionFlags |= DF_FORCE;
     searchWanted = true;
 }
 
@@ -115,7 +139,9 @@ void analysisPollSearch() {
     firstWord(head, word, sizeof word);
     if (!std::strcmp(word, "quit"))
         quitEngine();
-    const bool atOnce = word[0] == '\0' || !std::strcmp(word, ".") || !std::strcmp(word, "ping");
+    // Questions that change nothing are answered without stopping the analysis.
+    const bool atOnce = word[0] == '\0' || !std::strcmp(word, ".") || !std::strcmp(word, "ping") ||
+                        !std::strcmp(word, "hint") || !std::strcmp(word, "bk");
     if (!atOnce) {
         stopSearch = 14; // read once the search has unwound
         return;
@@ -124,6 +150,8 @@ void analysisPollSearch() {
     readInputLine(line, sizeof line);
     if (word[0] == '.')
         statusLine();
+    else if (!std::strcmp(word, "hint"))
+        analysisHint();
     else if (word[0] != '\0')
-        xboardSetting(word, line); // "ping": answered at once, the analysis goes on
+        xboardSetting(word, line); // "ping", "bk": answered at once, the analysis goes on
 }

@@ -41,6 +41,19 @@ static void drawOffer() {
     }
 }
 
+// "playother": the engine takes the side not to move. While it pondered or waited it played
+// that side already; thinking on its own move, it stops without a move and changes sides.
+static void playOther(const char *line) {
+    if (searchFlags & (SF_PONDERING | SF_PONDER_MOVE_MADE))
+        return;
+    if (isThinkingOnOwnMove()) {
+        stopSearch = 6;
+        deferLine(line);
+        return;
+    }
+    xboardPlayOther();
+}
+
 static void searchLine(char *line) {
     char word[32];
     firstWord(line, word, sizeof word);
@@ -62,6 +75,11 @@ static void searchLine(char *line) {
         // The engine already plays; waiting for a move it takes the side to move instead.
         if (!isSearchPolling() && !(searchFlags & SF_PONDER_MOVE_MADE))
             xboardGo();
+    } else if (!std::strcmp(word, "playother")) {
+        playOther(line);
+    } else if (!std::strcmp(word, "setboard")) {
+        stopSearch = 6; // a new position is set up in force mode, as the GUI expects
+        deferLine(line);
     } else if (!std::strcmp(word, "analyze")) {
         stopSearch = 6; // force mode first: a predicted reply comes off the board
         startAnalysis();
@@ -69,9 +87,8 @@ static void searchLine(char *line) {
         searchFlags &= (uint8_t)~SF_PONDER_ON;
         if (searchFlags & (SF_PONDERING | SF_PONDER_MOVE_MADE))
             stopSearch = 13; // stop pondering: the predicted reply comes off the board
-    } else if (xboardSetting(word, line) != xbSetting::DONE) {
-        std::printf("Invalid command %s\n", line);
-        stopSearch = 4;
+    } else {
+        answerSetting(word, line); // errors are answered; the search and the game go on
     }
 }
 

@@ -137,3 +137,39 @@ TEST(Book, SearchPlaysBookMovesAtOnce) {
     }
     close_book();
 }
+
+TEST(Book, ListsTheMovesOfAPositionWithTheirSlots) {
+    enter("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+    bookLineMove out[BOOK_MOVES_MAX];
+    int slots = -1;
+    useBook("0123456789ABCDEF1  " + hex("g1f3") + "\nKEY3  0D24 " + hex("d2d4") + " 0D24\n");
+    ASSERT_EQ(listBookMoves(hash[0], out, &slots), 2); // the line of this position only
+    EXPECT_EQ(slots, 3);
+    EXPECT_EQ((int)out[0].from, sq("e2"));
+    EXPECT_EQ((int)out[0].to, sq("e4"));
+    EXPECT_EQ((int)out[0].slots, 2); // one move in two slots, in the order first named
+    EXPECT_EQ((int)out[1].from, sq("d2"));
+    EXPECT_EQ((int)out[1].slots, 1);
+    EXPECT_EQ(lookUp(), lookUp()); // listing leaves the draw as it was
+    // A count past the line's end: the draw misses the absent slots, so they count.
+    useBook("KEYF  0D24\n");
+    ASSERT_EQ(listBookMoves(hash[0], out, &slots), 1);
+    EXPECT_EQ(slots, 15);
+    EXPECT_EQ((int)out[0].slots, 1);
+    // No line, a count of no digit, no book: nothing.
+    for (const char *text : {"0123456789ABCDEF1  0D24\n", "KEYG  0D24\n"}) {
+        useBook(text);
+        EXPECT_EQ(listBookMoves(hash[0], out, &slots), 0) << text;
+        EXPECT_EQ(slots, 0);
+    }
+    close_book();
+    EXPECT_EQ(listBookMoves(hash[0], out, &slots), 0);
+
+    enter("4k3/1P6/8/8/8/8/8/4K3 w - - 0 1");
+    useBook("KEY2  " + hex("b7b8", BOOK_PROMOTE_ROOK) + " " + hex("b7b8", BOOK_PROMOTE_QUEEN) +
+            "\n");
+    ASSERT_EQ(listBookMoves(hash[0], out, &slots), 2); // promotions to two pieces: two moves
+    EXPECT_EQ((int)out[0].promote, ROOK);
+    EXPECT_EQ((int)out[1].promote, QUEEN);
+    close_book();
+}

@@ -13,7 +13,8 @@ IDENTITY = ("id name Morvaquint 3.3\nid author the Morvaquint authors\n"
             "option name Ponder type check default false\n"
             "option name OwnBook type check default true\n"
             "option name Move Overhead type spin default 30 min 0 max 5000\n"
-            "option name Clear Hash type button\nuciok\n")
+            "option name Clear Hash type button\n"
+            "option name UCI_AnalyseMode type check default false\nuciok\n")
 NO_BOOK = "info string Opening book is missing.\n"
 INFO = re.compile(r"(?m)^info depth (\d+) score (?:cp -?\d+|mate -?\d+) nodes (\d+) "
                   r"nps \d+ time \d+ pv(?: [a-h][1-8][a-h][1-8][nbrq]?)+$")
@@ -75,6 +76,40 @@ class Handshake(UciCase):
         self.assertEqual(s.expect("uciok\n"), "\n" + IDENTITY)
         self.assertEqual(self.ready(s), NO_BOOK)
         self.assertEqual(s.finish(), 0)
+
+
+    def test_a_gui_that_writes_uci_after_the_start_sees_only_uci(self):
+        # A GUI starts the engine and then writes "uci": nothing may come before "id name".
+        with tempfile.TemporaryDirectory() as folder:
+            s = Session(cwd=folder)
+            self.addCleanup(s.kill)
+            time.sleep(0.1)
+            s.send("uci\n")
+            self.assertEqual(s.expect("uciok\n"), IDENTITY)
+            self.assertEqual(self.ready(s), NO_BOOK)
+            self.assertEqual(s.finish("quit\n"), 0)
+
+
+class Options(UciCase):
+    def test_analyse_mode_is_accepted_and_clear_hash_forgets(self):
+        s = self.open()
+        search = "position startpos moves e2e4 e7e5\ngo depth 6\n"
+
+        def nodes():
+            s.send(search)
+            out, _ = self.thinking(s)
+            return [int(m.group(2)) for m in INFO.finditer(out)][-1]
+
+        fresh = nodes()
+        s.send("setoption name UCI_AnalyseMode value true\n")
+        self.assertEqual(self.ready(s), "")
+        nodes()  # a second search of the position starts from what the first one stored
+        s.send("setoption name Clear Hash\n")
+        self.assertEqual(self.ready(s), "")
+        self.assertEqual(nodes(), fresh)  # the same tree as a fresh engine's
+        s.send("setoption name UCI_AnalyseMode value false\n")
+        self.assertEqual(self.ready(s), "")
+        self.assertEqual(s.finish("quit\n"), 0)
 
 
 class Positions(UciCase):

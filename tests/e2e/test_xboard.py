@@ -7,8 +7,8 @@ import unittest
 
 from engine import EngineTestCase, Session, run_from_file
 
-FEATURES = ('feature sigint=0 sigterm=0 colors=0 setboard=1 usermove=1 myname="Morvaquint 3.3"'
-            ' variants="normal" name=0 ping=1 san=1 done=1\n')
+FEATURES = ('feature sigint=0 sigterm=0 colors=0 setboard=1 usermove=1 playother=1'
+            ' myname="Morvaquint 3.3" variants="normal" name=0 ping=1 san=1 done=1\n')
 
 
 class XboardCase(EngineTestCase):
@@ -59,15 +59,20 @@ class StartUp(XboardCase):
                 ("setboard \n", refused), ("setboard this is no position\n", refused),
                 ("setboard 4k3/8/8/8/8/8/8/RR2K1R1 w - - 0 1\n",
                  "Error. Too many white rooks.\n" + refused),
-                ("x" * 3000 + "\n", ""),  # cut to the buffer, not overflowed
-                (single + "usermove zz9\n", "Invalid move zz9\n"))):
+                # Cut to the line buffer, not overflowed, and answered as no command.
+                ("x" * 3000 + "\n", "Error (unknown command): %s\n" % ("x" * 255)),
+                (single + "usermove zz9\n", "Illegal move: zz9\n"))):
             s.send(text + "ping %d\n" % n)
             self.assertEqual(s.expect("pong %d\n" % n), answer + "pong %d\n" % n)
         s.send(single + "go\n")
         self.assertEqual(self.engine_move(s), "a3")
+        # Refusals while the engine waits for Black's move end nothing: a legal move after
+        # them is answered.
         s.send("usermove e4e5\nfoo\nping 6\n")
-        self.assertEqual(s.expect("pong 6\n"), "Invalid move e4e5\nInvalid command foo\n"
-                         "* {Invalid command} \npong 6\n")
+        self.assertEqual(s.expect("pong 6\n"),
+                         "Illegal move: e4e5\nError (unknown command): foo\npong 6\n")
+        s.send("usermove Rf8\n")  # frees g1: the game goes on
+        self.engine_move(s)
         self.assertEqual(s.finish("quit\n"), 0)
 
 
@@ -166,7 +171,9 @@ class DuringTheSearch(XboardCase):
         self.assertTrue(s.expect("\n", timeout=30).startswith("1 "))
         s.send("new\nping 3\n")
         self.assertNotIn("move", s.expect("pong 3\n"))
-        self.quiet(s, "usermove e2e4\n", 4)
+        # The new game has the engine playing Black: White's first move gets its reply.
+        s.send("sd 2\nusermove e2e4\n")
+        self.assert_legal(["e4", self.engine_move(s)])
         self.assertTrue(first)
         self.assertEqual(s.finish("quit\n"), 0)
 
@@ -227,7 +234,7 @@ class Analysis(XboardCase):
         s.send("undo\n")
         s.expect_re(r"(?m)^2 -?\d+ \d+ \d+ ")
         s.send("usermove zz9\nping 2\n")
-        self.assertIn("Invalid move zz9\n", s.expect("pong 2\n"))
+        self.assertIn("Illegal move: zz9\n", s.expect("pong 2\n"))
         s.send("new\n.\n")
         s.expect_re(r"stat01: \d+ \d+ \d+ \d+ 20")
         s.send("setboard 7k/8/6K1/8/8/8/8/R7 w - - 0 1\n")
