@@ -104,8 +104,16 @@ static void readInput() {
                 userInputGame();
             return;
         }
+        runDeferredCommand();
         while (userInputSearch() == -1) {
         }
+        if (stopSearch > 0) {
+            searchStopped();
+            // A game ended by "resign" or an accepted draw asks for another, as every end does.
+            if (gameFlags & GF_NO_GAME)
+                checkGame();
+        }
+        return;
     } else if (!active) {
         do {
             waitForInput();
@@ -132,6 +140,7 @@ void runMainLoop() {
         }
         if (isEnginesTurn())
             thinkOnOwnMove();
+        runDeferredCommand(); // a console command typed during that search, before pondering
         if ((gameFlags & GF_ENGINE_ACTIVE) && !(gameFlags & GF_NO_GAME)) {
             if (detectionFlags & DF_FORCE) {
                 generateRootMoves();
