@@ -21,6 +21,14 @@ int16_t userInputGame();
 // waiting for the user's move). Returns -1 when nothing usable was read, the index of a move
 // typed while no ponder search runs, else 1.
 int16_t userInputSearch();
+// The command list.
+void printHelp();
+// The settings that can change whenever no search runs, before a game and during it:
+// pondering, the book, thinking output and the time control ("level", "time", "depth").
+bool isSettingCommand(const char *word);
+// Runs the setting command of the line and lists the settings; a refused value leaves the
+// setting as it was and prints one error.
+void runSettingCommand(const char *line);
 // "go": the engine plays (its colour, or the side to move in debug mode).
 void consoleGo();
 
@@ -37,6 +45,6 @@ void runGameCommand(const char *word, const char *rest);
 void showGamePosition();
 // Keeps the result of a game that ended ("1-0 {White mates}" keeps "1-0") for its PGN.
 void noteResult(const char *line);
-// A game command typed during a search is answered once the search is over: the main loop
-// calls this whenever no search runs. A ponder search is cut short for it.
+// A game or setting command typed during a search is answered once the search is over: the
+// main loop calls this whenever no search runs. A ponder search is cut short for it.
 void runDeferredCommand();

@@ -51,8 +51,8 @@ static const char *const HELP_TEXT = "new    - new game\n"
                                      "score  - evaluation of the position\n"
                                      "pgn    - save the game as PGN (e.g. pgn game.pgn)\n"
                                      "Without a level the engine thinks without limit: "
-                                     "time 5 gives it 5 seconds a move,\n"
-                                     "and ? makes it move at once.\n";
+                                     "\"time 5\" gives it 5 seconds a move,\n"
+                                     "and \"?\" makes it move at once.\n";
 
 // The state of a new game with the settings kept ("new", and a refused FEN).
 static void newGame() {
@@ -131,6 +131,55 @@ static void timeCommand(char *words[], int n) {
     setFixedTime((int32_t)(v * 1000));
     settings(0);
 }
+
+bool isSettingCommand(const char *word) {
+    static const char *const words[] = {"hard",   "easy",  "book",  "nobook", "post",
+                                        "nopost", "level", "depth", "time"};
+    for (const char *w : words)
+        if (isCommand(word, w))
+            return true;
+    return false;
+}
+
+void runSettingCommand(const char *line) {
+    char copy[256];
+    std::snprintf(copy, sizeof copy, "%s", line);
+    char *words[8];
+    const int n = splitWords(copy, words, 8);
+    ASSERT(n > 0);
+    const char *w = words[0];
+    if (isCommand(w, "level")) {
+        levelCommand(words, n);
+        return;
+    }
+    if (isCommand(w, "depth")) {
+        depthCommand(words, n);
+        return;
+    }
+    if (isCommand(w, "time")) {
+        timeCommand(words, n);
+        return;
+    }
+    if (isCommand(w, "hard")) {
+        searchFlags |= SF_PONDER_ON;
+    } else if (isCommand(w, "easy")) {
+        searchFlags &= (uint8_t)~SF_PONDER_ON;
+    } else if (isCommand(w, "book")) {
+        if (bookFile)
+            gameFlags |= GF_BOOK_ON | GF_IN_BOOK;
+        else
+            gameFlags &= (uint8_t) ~(GF_BOOK_ON | GF_IN_BOOK);
+    } else if (isCommand(w, "nobook")) {
+        gameFlags &= (uint8_t) ~(GF_BOOK_ON | GF_IN_BOOK);
+    } else if (isCommand(w, "post")) {
+        detectionFlags |= DF_POST | DF_SHOW_PV;
+    } else if (isCommand(w, "nopost")) {
+        detectionFlags &= (uint8_t) ~(DF_POST | DF_SHOW_PV);
+    }
+    settings(0);
+}
+
+void printHelp() { std::printf("%s", HELP_TEXT); }
 
 // The engine starts playing the position the FEN dialog set up.
 static void activateFromFen() {
@@ -265,7 +314,7 @@ int16_t userInputGame() {
         return 1;
     }
     if (isCommand(w, "help")) {
-        std::printf("%s", HELP_TEXT);
+        printHelp();
         return 1;
     }
     if (isGameCommand(w)) {
@@ -288,35 +337,15 @@ int16_t userInputGame() {
         std::printf("Type 'new' to start a new game :- ");
         return 1;
     }
-    if (isCommand(w, "hard")) {
-        searchFlags |= SF_PONDER_ON;
-    } else if (isCommand(w, "easy")) {
-        searchFlags &= (uint8_t)~SF_PONDER_ON;
-    } else if (isCommand(w, "book")) {
-        if (bookFile)
-            gameFlags |= GF_BOOK_ON | GF_IN_BOOK;
-        else
-            gameFlags &= (uint8_t) ~(GF_BOOK_ON | GF_IN_BOOK);
-    } else if (isCommand(w, "nobook")) {
-        gameFlags &= (uint8_t) ~(GF_BOOK_ON | GF_IN_BOOK);
-    } else if (isCommand(w, "force")) {
+    if (isSettingCommand(w)) {
+        runSettingCommand(line);
+        return 1;
+    }
+    if (isCommand(w, "force")) {
         searchFlags &= 0x40;
         gameFlags &= (uint8_t)~GF_ENGINE_ACTIVE;
         detectionFlags |= DF_FORCE;
         detectionFlags &= (uint8_t)~DF_KEEP_READING;
-    } else if (isCommand(w, "post")) {
-        detectionFlags |= DF_POST | DF_SHOW_PV;
-    } else if (isCommand(w, "nopost")) {
-        detectionFlags &= (uint8_t) ~(DF_POST | DF_SHOW_PV);
-    } else if (isCommand(w, "level")) {
-        levelCommand(words, n);
-        return 1;
-    } else if (isCommand(w, "depth")) {
-        depthCommand(words, n);
-        return 1;
-    } else if (isCommand(w, "time")) {
-        timeCommand(words, n);
-        return 1;
     } else if (isCommand(w, "white")) {
         chooseColour(false);
     } else if (isCommand(w, "black")) {

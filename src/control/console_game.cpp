@@ -32,6 +32,7 @@ static struct {
 } record;
 
 static char resultText[8] = "*"; // the result of the game that ended last ("1-0", ...)
+static bool resultEngineWhite;   // the engine's colour in that game (its end forgets it)
 
 // The set-up position as FEN, with the move number the game's own counting began with (the
 // engine keeps the FEN's move number as its half-move count).
@@ -151,7 +152,8 @@ static void writePgn(FILE *f) {
     std::tm local;
     if (localtime_r(&t, &local))
         std::strftime(date, sizeof date, "%Y.%m.%d", &local);
-    const bool engineWhite = (gameFlags & GF_ENGINE_WHITE) != 0;
+    const bool over = (gameFlags & GF_NO_GAME) != 0;
+    const bool engineWhite = over ? resultEngineWhite : (gameFlags & GF_ENGINE_WHITE) != 0;
     writeTag(f, "Event", "Morvaquint console game");
     writeTag(f, "Site", "?");
     writeTag(f, "Date", date);
@@ -287,4 +289,5 @@ void noteResult(const char *line) {
     char word[sizeof resultText] = "";
     std::sscanf(line, "%7s", word);
     std::memcpy(resultText, word, sizeof resultText);
+    resultEngineWhite = (gameFlags & GF_ENGINE_WHITE) != 0;
 }

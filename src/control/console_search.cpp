@@ -23,8 +23,8 @@ static int16_t consoleInputEnded() {
     return -1;
 }
 
-// Game commands typed while a search runs, answered when it is over.
-static char deferredWord[16], deferredRest[256];
+// A game or setting command typed while a search runs, answered when it is over.
+static char deferredLine[256];
 
 // Prints a result line and keeps the result for the game's PGN.
 static void announceConsoleResult(const char *line) {
@@ -50,16 +50,26 @@ static void resignGame() {
     stopSearch = 2;
 }
 
-// A game command during a search: "show" (and "hint" while pondering) at once; the others
-// need the board, which the search holds, and wait for its end. A ponder search is given up
-// for them: the user is to move and waits for the answer.
-static void gameCommandDuringSearch(const char *word, const char *rest) {
+// Runs a game or setting command while no search runs.
+static void runQuietCommand(const char *line) {
+    char word[16] = "";
+    int used = 0;
+    std::sscanf(line, "%15s%n", word, &used);
+    if (isGameCommand(word))
+        runGameCommand(word, line + used);
+    else
+        runSettingCommand(line);
+}
+
+// A game or setting command during a search: "show" (and "hint" while pondering) at once; the
+// others need the board or the clock, which the search holds, and wait for its end. A ponder
+// search is given up for them: the user is to move and waits for the answer.
+static void quietCommandDuringSearch(const char *word, const char *line) {
     if (canAnswerDuringSearch(word)) {
-        runGameCommand(word, rest);
+        runQuietCommand(line);
         return;
     }
-    std::snprintf(deferredWord, sizeof deferredWord, "%s", word);
-    std::snprintf(deferredRest, sizeof deferredRest, "%s", rest);
+    std::snprintf(deferredLine, sizeof deferredLine, "%s", line);
     if (searchFlags & SF_PONDERING)
         stopSearch = 13;
 }
@@ -99,8 +109,7 @@ int16_t userInputSearch() {
     if (!readInputLine(line, sizeof line))
         return consoleInputEnded();
     char word[256];
-    int used = 0;
-    if (std::sscanf(line, "%255s%n", word, &used) != 1)
+    if (std::sscanf(line, "%255s", word) != 1)
         return -1;
     char command[256]; // the word in lower case, for the commands; a move keeps its case
     std::snprintf(command, sizeof command, "%s", word);
@@ -123,11 +132,14 @@ int16_t userInputSearch() {
             stopSearch = 14; // move now; nothing to hurry while pondering or waiting
     } else if (!std::strcmp(command, "go") && (detectionFlags & DF_FORCE) && !isSearchPolling()) {
         consoleGo(); // a force mode the engine is still active in ends
-    } else if (isGameCommand(command)) {
+    } else if (!std::strcmp(command, "help")) {
+        printHelp();
+        return -1;
+    } else if (isGameCommand(command) || isSettingCommand(command)) {
         if (isSearchPolling())
-            gameCommandDuringSearch(command, line + used);
+            quietCommandDuringSearch(command, line);
         else
-            runGameCommand(command, line + used);
+            runQuietCommand(line);
         return -1;
     } else {
         return typedMove(word);
@@ -136,12 +148,11 @@ int16_t userInputSearch() {
 }
 
 void runDeferredCommand() {
-    if (!deferredWord[0] || isSearchPolling())
+    if (!deferredLine[0] || isSearchPolling())
         return;
-    char word[sizeof deferredWord], rest[sizeof deferredRest];
-    std::memcpy(word, deferredWord, sizeof word);
-    std::memcpy(rest, deferredRest, sizeof rest);
-    deferredWord[0] = '\0';
+    char line[sizeof deferredLine];
+    std::memcpy(line, deferredLine, sizeof line);
+    deferredLine[0] = '\0';
     std::printf("\n"); // the answer starts on a line of its own, after the prompt
-    runGameCommand(word, rest);
+    runQuietCommand(line);
 }
