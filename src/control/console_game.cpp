@@ -1,5 +1,5 @@
 // Console commands that tell the user about the game: show, history, hint, score and pgn.
-#include "console.h"
+#include "control/console.h"
 
 #include "board/makemove.h"
 #include "board/position.h"
@@ -31,11 +31,14 @@ static struct {
     char san[GAME_RECORD][SAN_MAX];
 } record;
 
-static char resultText[8] = "*"; // the result of the game that ended last ("1-0", ...)
-static bool resultEngineWhite;   // the engine's colour in that game (its end forgets it)
+static move_list replayed[GAME_RECORD]; // the game's moves while the record is rebuilt
+static char resultText[8] = "*";        // the result of the game that ended last ("1-0", ...)
+static bool resultEngineWhite;          // the engine's colour in that game (its end forgets it)
 
 // The set-up position as FEN, with the move number the game's own counting began with (the
-// engine keeps the FEN's move number as its half-move count).
+// engine keeps the FEN's move number as its half-move count). Known limitation: a game so
+// long that the record dropped its first positions starts from the oldest one kept, numbered
+// by its half-move count.
 static void describeStart() {
     char fen[120];
     positionToFEN(0, fen);
@@ -56,17 +59,16 @@ static void describeStart() {
 // reply stands on the board.
 static void buildRecord() {
     ASSERT(!isSearchPolling() && !(searchFlags & SF_PONDER_MOVE_MADE));
-    static move_list moves[GAME_RECORD];
     const uint8_t flags = gameFlags;
     int n = 0;
     while (allmoves > moveStart && n < GAME_RECORD) {
-        moves[n++] = history[recordIndex(allmoves)].histdata;
+        replayed[n++] = history[recordIndex(allmoves)].histdata;
         takeback();
     }
     describeStart();
     record.count = n;
     for (int k = 0; k < n; k++) {
-        const move_list &m = moves[n - 1 - k];
+        const move_list &m = replayed[n - 1 - k];
         generateRootMoves();
         const int16_t i = findRootMove(m);
         ASSERT(i >= 0);
@@ -92,13 +94,13 @@ static void dropPrediction() {
 }
 
 // Move number text before half-move k: "12. " before White's move, "12... " before Black's
-// move when it opens the record or a line, nothing else before Black's move.
-static int moveNumberText(int k, bool lineStart, char *out, size_t size) {
+// move when it opens the game, nothing before Black's other moves (the PGN export rule).
+static int moveNumberText(int k, char *out, size_t size) {
     const int half = k + (record.blackFirst ? 1 : 0);
     const int number = record.firstNumber + half / 2;
     if (half % 2 == 0)
         return std::snprintf(out, size, "%d. ", number);
-    if (k == 0 || lineStart)
+    if (k == 0)
         return std::snprintf(out, size, "%d... ", number);
     out[0] = '\0';
     return 0;
@@ -112,7 +114,7 @@ static void printHistory() {
     char number[24];
     for (int k = 0; k < record.count; k++) {
         const bool white = ((k + (record.blackFirst ? 1 : 0)) % 2) == 0;
-        moveNumberText(k, white || k == 0, number, sizeof number);
+        moveNumberText(k, number, sizeof number);
         std::printf(white || k == 0 ? "%s%s" : " %s%s", number, record.san[k]);
         if (!white || k == record.count - 1)
             std::printf("\n");
@@ -124,12 +126,12 @@ static void printHistory() {
 static const char *currentResult() { return (gameFlags & GF_NO_GAME) ? resultText : "*"; }
 
 // Movetext token k: half-move k with its move number, or the result after the last move.
-static void movetextToken(int k, bool lineStart, const char *result, char *out, size_t size) {
+static void movetextToken(int k, const char *result, char *out, size_t size) {
     if (k == record.count) {
         std::snprintf(out, size, "%s", result);
         return;
     }
-    const int used = moveNumberText(k, lineStart, out, size);
+    const int used = moveNumberText(k, out, size);
     std::snprintf(out + used, size - (size_t)used, "%s", record.san[k]);
 }
 
@@ -169,11 +171,10 @@ static void writePgn(FILE *f) {
     int column = 0;
     char token[40];
     for (int k = 0; k <= record.count; k++) {
-        movetextToken(k, column == 0, currentResult(), token, sizeof token);
+        movetextToken(k, currentResult(), token, sizeof token);
         if (column > 0 && column + 1 + (int)std::strlen(token) > PGN_LINE_MAX) {
             std::fprintf(f, "\n");
             column = 0;
-            movetextToken(k, true, currentResult(), token, sizeof token);
         }
         std::fprintf(f, column > 0 ? " %s" : "%s", token);
         column += (column > 0 ? 1 : 0) + (int)std::strlen(token);
