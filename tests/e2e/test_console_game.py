@@ -129,6 +129,36 @@ class GameCommands(EngineTestCase):
         return folder.name
 
 
+class WhileTheEngineThinks(EngineTestCase):
+    def test_commands_during_pondering_and_the_engines_search(self):
+        folder = tempfile.TemporaryDirectory()
+        self.addCleanup(folder.cleanup)
+        s = Session(cwd=folder.name)
+        self.addCleanup(s.kill)
+        s.send("new\nhard\ntime 1\ngo\ne4\n")
+        s.expect("Black to move>  ")
+        reply = s.expect_re(r"\.\.\.(\S+)\n").group(1)
+        board = s.expect("White to move>  ")
+        # While the engine ponders on its expected reply: the board is the game's (not the
+        # expected reply's), the hint is the expected reply, and the history needs the board:
+        # the ponder search is given up for it.
+        s.send("show\nhint\n")
+        self.assertEqual(s.expect("White to move>  "), board)
+        hint = s.expect_re(r"Hint: (\S+)\n").group(1)
+        s.send("history\n")
+        s.expect("1. e4 %s\n" % reply)
+        # A setting changes while the engine waits, and the game goes on with the user's move.
+        s.send("time 2\n")
+        s.expect("Time control .............. 2 seconds per move\n")
+        # "history" typed while the engine thinks is answered after its move.
+        s.send(hint + "\nhistory\n")
+        second = s.expect_re(r"\.\.\.(\S+)\n").group(1)
+        s.expect("White to move>  ")
+        history = "\n1. e4 %s\n2. %s %s\n" % (reply, hint, second)
+        self.assertEqual(s.expect(history), history)
+        self.assertEqual(s.finish("quit\n"), 0)
+
+
 class Pgn(EngineTestCase):
     def game_file(self, script):
         folder = tempfile.TemporaryDirectory()
