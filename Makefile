@@ -78,13 +78,19 @@ fuzz-build:
 		>/dev/null
 	cmake --build $(FUZZ) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
 
+# The fuzzers run in a scratch folder: whole-program input can make the engine write files
+# (the console's "pgn FILE"), which must not land in the source tree.
+FUZZ_DIR := $(CURDIR)/$(FUZZ)
+FUZZ_RUN := mkdir -p $(FUZZ_DIR)/work && cd $(FUZZ_DIR)/work &&
+
 # Each target in turn for FUZZ_SECONDS, growing its corpus under build/fuzz/corpus (the seeds
 # in fuzz/corpus stay as committed); a finding stops the run and leaves its input in build/fuzz.
 fuzz: fuzz-build
 	@for t in $(FUZZ_TARGETS); do \
 		mkdir -p $(FUZZ)/corpus/$$t && \
-		./$(FUZZ)/fuzz/fuzz_$$t $(FUZZ)/corpus/$$t fuzz/corpus/$$t -max_total_time=$(FUZZ_SECONDS) \
-			-timeout=30 -max_len=4096 -print_final_stats=1 -artifact_prefix=$(FUZZ)/ || exit 1; \
+		( $(FUZZ_RUN) $(FUZZ_DIR)/fuzz/fuzz_$$t $(FUZZ_DIR)/corpus/$$t $(CURDIR)/fuzz/corpus/$$t \
+			-max_total_time=$(FUZZ_SECONDS) -timeout=30 -max_len=4096 -print_final_stats=1 \
+			-artifact_prefix=$(FUZZ_DIR)/ ) || exit 1; \
 	done
 
 # A few seconds of each target on its seeds, so that a regression shows in every test run;
@@ -93,16 +99,16 @@ fuzz: fuzz-build
 fuzz-smoke: fuzz-build
 	@for t in $(FUZZ_TARGETS); do \
 		rm -rf $(FUZZ)/smoke/$$t && mkdir -p $(FUZZ)/smoke/$$t && \
-		./$(FUZZ)/fuzz/fuzz_$$t $(FUZZ)/smoke/$$t fuzz/corpus/$$t \
+		( $(FUZZ_RUN) $(FUZZ_DIR)/fuzz/fuzz_$$t $(FUZZ_DIR)/smoke/$$t $(CURDIR)/fuzz/corpus/$$t \
 			-max_total_time=$(FUZZ_SMOKE_SECONDS) -seed=1 -timeout=30 -max_len=4096 \
-			-artifact_prefix=$(FUZZ)/ 2>$(FUZZ)/smoke/$$t.log || \
+			-artifact_prefix=$(FUZZ_DIR)/ 2>$(FUZZ_DIR)/smoke/$$t.log ) || \
 			{ tail -40 $(FUZZ)/smoke/$$t.log; exit 1; }; \
 		echo "fuzz_$$t: $$(grep -o 'Done [0-9]* runs' $(FUZZ)/smoke/$$t.log)"; \
 	done
 	@for t in $(FUZZ_TARGETS); do \
 		for f in fuzz/regressions/$$t/*; do \
 			[ -f "$$f" ] || continue; \
-			./$(FUZZ)/fuzz/fuzz_$$t "$$f" >$(FUZZ)/smoke/replay.log 2>&1 || \
+			( $(FUZZ_RUN) $(FUZZ_DIR)/fuzz/fuzz_$$t $(CURDIR)/$$f >$(FUZZ_DIR)/smoke/replay.log 2>&1 ) || \
 				{ tail -40 $(FUZZ)/smoke/replay.log; echo "fuzz_$$t: $$f fails again"; exit 1; }; \
 			echo "fuzz_$$t: $$f replayed"; \
 		done; \
