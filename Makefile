@@ -33,8 +33,9 @@ play:
 book: release
 	cp $(RELEASE)/Morvabook.bok Morvabook.bok
 
+# Configured once; the build itself reconfigures when the CMake files or the source list change.
 release:
-	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@[ -f $(RELEASE)/CMakeCache.txt ] || cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build $(RELEASE) -j $(JOBS)
 
 install: release
