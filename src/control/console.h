@@ -41,6 +41,9 @@ bool canAnswerDuringSearch(const char *word);
 // Runs game command `word` with the rest of its line (the file name of "pgn"). A predicted
 // reply on the board is taken back first, except for "show" and "hint".
 void runGameCommand(const char *word, const char *rest);
+// The prediction of a finished ponder search stands on the board as if played: takes it
+// back, so that the board is the game the user has seen. Only while no search runs.
+void takeBackPrediction();
 // The game position as the user sees it, without a predicted reply made to ponder on.
 void showGamePosition();
 // Keeps the result of a game that ended ("1-0 {White mates}" keeps "1-0") for its PGN.

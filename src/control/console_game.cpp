@@ -84,9 +84,7 @@ static void buildRecord() {
     gameFlags = flags;
 }
 
-// The prediction of a finished ponder search stands on the board as if played: take it back,
-// so that the game is what the user has seen.
-static void dropPrediction() {
+void takeBackPrediction() {
     if (!(searchFlags & SF_PONDER_MOVE_MADE))
         return;
     stopSearch = 13;
@@ -274,7 +272,7 @@ void runGameCommand(const char *word, const char *rest) {
     }
     ASSERT(!isSearchPolling());
     ply = 0;
-    dropPrediction();
+    takeBackPrediction();
     if (isCommand(word, "score")) {
         printScore();
         return;

@@ -6,6 +6,7 @@
 #include "control/game.h"
 #include "control/io.h"
 #include "control/movetext.h"
+#include "control/perft.h"
 #include "search/search.h"
 
 #include <cctype>
@@ -50,15 +51,20 @@ static void resignGame() {
     stopSearch = 2;
 }
 
-// Runs a game or setting command while no search runs.
+// Runs a game or setting command, or the perft dialog, while no search runs.
 static void runQuietCommand(const char *line) {
     char word[16] = "";
     int used = 0;
     std::sscanf(line, "%15s%n", word, &used);
-    if (isGameCommand(word))
+    if (isCommand(word, "perft")) {
+        takeBackPrediction();
+        perftDialog();
+        generateRootMoves(); // the game position's moves, as the handlers expect them
+    } else if (isGameCommand(word)) {
         runGameCommand(word, line + used);
-    else
+    } else {
         runSettingCommand(line);
+    }
 }
 
 // A game or setting command during a search: "show" (and "hint" while pondering) at once; the
@@ -135,7 +141,8 @@ int16_t userInputSearch() {
     } else if (!std::strcmp(command, "help")) {
         printHelp();
         return -1;
-    } else if (isGameCommand(command) || isSettingCommand(command)) {
+    } else if (isGameCommand(command) || isSettingCommand(command) ||
+               !std::strcmp(command, "perft")) {
         if (isSearchPolling())
             quietCommandDuringSearch(command, line);
         else

@@ -201,6 +201,20 @@ class DeadEnds(ConsoleCase):
                 self.assertEqual(out, expected)
 
 
+    def test_perft_during_a_game_leaves_the_game_as_it_was(self):
+        # After 1. Rb7 Kg8 the user counts the moves of the position, then plays on.
+        status, rows = run(["perft", "2", "6k1/1R6/5K2/8/8/8/8/8 w - - 2 2"])
+        self.assertEqual(status, 0)
+        status, out = self.script("new\nfen\n" + RACE + "\nRb7\nPERFT\n2\nexit\nRb8+\nquit\n")
+        self.assertEqual(status, 0)
+        p2 = play(rows_of(RACE), "b1b7", "h8g8")
+        ask = "Enter depth to search on current position or 'exit' to quit.\nDepth (1 - 30): - "
+        after = board_diagram(p2, "White") * 2 + ask + rows + "\n" + ask
+        after += board_diagram(play(p2, "b7b8"), "Black") + "...Kh7\n"
+        after += board_diagram(play(p2, "b7b8", "g8h7"), "White")
+        self.assertTrue(out.endswith(after), out[-1500:])
+
+
 class EndOfInput(ConsoleCase):
     def test_every_prompt_ends_with_status_0(self):
         fen = "k5r1/8/8/8/p7/7p/P6P/7K w - - 0 1"
