@@ -1,4 +1,5 @@
-// Console commands while the engine is not playing: new game, settings, FEN and perft.
+// Console commands while the engine is not playing (new game, colours, force mode, FEN and
+// perft), and the settings, which also change during a game.
 #include "control/console.h"
 
 #include "board/fen.h"
