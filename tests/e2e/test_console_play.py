@@ -189,6 +189,19 @@ class DeadEnds(ConsoleCase):
         s.expect(QUESTION, timeout=30)
         self.assertEqual(s.finish("no\n"), 0)
 
+    def test_accepted_draw_prints_the_result_and_asks_for_another_game(self):
+        # Rook against rook after move 30 (the FEN's move number): the engine, which does not
+        # expect to win, takes the draw offered after its move.
+        s = self.start()
+        s.send("new\ndepth 3\nfen\n4k3/7r/8/8/8/8/R7/4K3 w - - 0 30\nKd1\n")
+        s.expect("Black to move>  ")
+        s.expect_re(r"\.\.\.\S+\n")
+        s.expect("White to move>  ")
+        s.send("Draw\n")
+        self.assertEqual(s.expect(QUESTION, timeout=30),
+                         "draw accepted\n1/2-1/2 {Draw by agreement}\n" + QUESTION)
+        self.assertEqual(s.finish("no\n"), 0)
+
     def test_perft_dialog_left_with_quit_or_exit_in_any_case(self):
         ask = "Enter depth to search on current position or 'exit' to quit.\nDepth (1 - 30): - "
         for word in ("quit", "QUIT", "Exit"):
