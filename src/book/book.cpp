@@ -79,19 +79,26 @@ bool openBookAt(const char *path) {
     return bookFile != nullptr;
 }
 
-bool openBook() {
-    if (openBookAt(BOOK_NAME))
-        return true;
+// Opens the book at the executable's folder joined with `relative` (which ends in '/' or is
+// empty). False when the path does not fit or the file cannot be read.
+static bool openBookBesideExecutable(const char *relative) {
     char path[PATH_MAX];
     const ssize_t len = readlink("/proc/self/exe", path, sizeof path - 1);
     if (len <= 0)
         return false;
     path[len] = '\0';
     char *slash = std::strrchr(path, '/');
-    if (!slash || (size_t)(slash + 1 - path) + std::strlen(BOOK_NAME) >= sizeof path)
+    if (!slash ||
+        (size_t)(slash + 1 - path) + std::strlen(relative) + std::strlen(BOOK_NAME) >= sizeof path)
         return false;
-    std::strcpy(slash + 1, BOOK_NAME);
+    std::strcpy(slash + 1, relative);
+    std::strcat(slash + 1, BOOK_NAME);
     return openBookAt(path);
+}
+
+bool openBook() {
+    return openBookAt(BOOK_NAME) || openBookBesideExecutable("") ||
+           openBookBesideExecutable(BOOK_INSTALL_FOLDER);
 }
 
 // Finds the line of the position with the given key from the start of the file. Returns its

@@ -10,6 +10,9 @@
 // position key, one digit n = 1..F (the number of moves), two unread characters, then n move
 // codes of 4 hexadecimal digits, each followed by one unread character.
 constexpr const char *BOOK_NAME = "Morvabook.bok";
+// Where an installed engine keeps its book, relative to the folder of the executable
+// (PREFIX/games/morvaquint reads PREFIX/share/morvaquint/Morvabook.bok).
+constexpr const char *BOOK_INSTALL_FOLDER = "../share/morvaquint/";
 constexpr int BOOK_LINE_MAX = 255; // longer lines are no book lines and are skipped whole
 constexpr int BOOK_KEY_DIGITS = 16;
 constexpr int BOOK_COUNT_COLUMN = 16;
@@ -25,8 +28,9 @@ extern FILE *bookFile;
 // Seconds that seed the book's random draw; below 0 the wall clock is read (tests fix it).
 extern int64_t bookSeedOverride;
 
-// Opens the book in the working directory, else in the directory of the executable, so that
-// a GUI that starts the engine elsewhere still finds it. False when neither holds one.
+// Opens the book in the working directory, else in the directory of the executable, else in
+// the installed book folder beside it, so that a GUI that starts the engine anywhere still
+// finds it. False when none holds one.
 bool openBook();
 // Opens the book file at path, closing an open one first. False when it cannot be read.
 bool openBookAt(const char *path);

@@ -6,11 +6,15 @@
 #include "control/timecontrol.h"
 
 #include <cstdio>
+#include <strings.h>
+
+// Console users type commands in any case ("FEN", "fen"); moves keep their case (b4, B4).
+bool isCommand(const char *word, const char *command) { return !strcasecmp(word, command); }
 
 static const char *const SEPARATOR = "\n    +----+----+----+----+----+----+----+----+\n";
 
-// Prints a mailbox rank 8 first; Black pieces carry an asterisk before the letter.
-static void printSquares(const tag_sq &sq) {
+// Black pieces carry an asterisk before the letter.
+void printBoardSquares(const tag_sq &sq) {
     std::printf("%s", SEPARATOR);
     for (int row = 0; row < 8; row++) {
         std::printf("  %d |", 8 - row);
@@ -30,11 +34,11 @@ static void printSquares(const tag_sq &sq) {
 
 void print_board(int8_t inPonder) {
     if (inPonder) {
-        printSquares(movedSquares);
+        printBoardSquares(movedSquares);
         std::printf((searchFlags & SF_PONDER_WHITE) ? "\nWhite to move>  " : "\nBlack to move>  ");
         return;
     }
-    printSquares(squares[ply]);
+    printBoardSquares(squares[ply]);
     if (!(gameFlags & GF_NO_GAME)) {
         std::printf(whiteToMove() ? "\nWhite to move>  " : "\nBlack to move>  ");
         if (detectionFlags & DF_POST)

@@ -21,7 +21,10 @@ constexpr int GUI_FIRST_LINE_MS = 500;
 static void printBanner() {
     std::printf("\nA Chess Engine by the Morvaquint authors, free to play and to study\n");
     std::printf("Morvaquint  version 3.3\n");
-    std::printf("Type \"help\" for a list of commands.\n\n");
+    std::printf("Type \"help\" for a list of commands.\n");
+    // The default is to think without limit: say how to play at a human pace.
+    std::printf("Without a level the engine thinks without limit: \"time 5\" gives it 5 seconds"
+                " a move,\nand \"?\" makes it move at once.\n\n");
     settings(0);
 }
 

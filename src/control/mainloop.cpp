@@ -105,8 +105,16 @@ static void readInput() {
                 userInputGame();
             return;
         }
+        runDeferredCommand();
         while (userInputSearch() == -1) {
         }
+        if (stopSearch > 0) {
+            searchStopped();
+            // A game ended by "resign" or an accepted draw asks for another, as every end does.
+            if (gameFlags & GF_NO_GAME)
+                checkGame();
+        }
+        return;
     } else if (!active) {
         do {
             if (!hasDeferredLine()) // a line kept from the search that just stopped for it
@@ -134,6 +142,7 @@ void runMainLoop() {
         }
         if (isEnginesTurn())
             thinkOnOwnMove();
+        runDeferredCommand(); // a console command typed during that search, before pondering
         if ((gameFlags & GF_ENGINE_ACTIVE) && !(gameFlags & GF_NO_GAME)) {
             if (detectionFlags & DF_FORCE) {
                 generateRootMoves();

@@ -75,8 +75,10 @@ void perftDialog() {
         }
         if (line[0] == '\0')
             continue;
-        if (!std::strcmp(line, "exit"))
-            return;
+        char word[8] = "";
+        std::sscanf(line, "%7s", word);
+        if (isCommand(word, "exit") || isCommand(word, "quit"))
+            return; // "quit" too: the prompt's "'exit' to quit" means leaving the dialog
         const int depth = parsePerftDepth(line);
         if (depth == 0) {
             std::printf("Invalid depth!\nDepth (1 - 30): - ");

@@ -88,12 +88,14 @@ static void newGameDuringSearch() {
         gameFlags |= GF_ENGINE_ACTIVE;
 }
 
-// Codes 17 and 18: take back one or two half-moves. The console and "undo" leave the engine
-// in force mode; xboard's "remove" retracts a move pair and the engine plays on.
+// Codes 17 and 18: take back one or two half-moves. xboard's "undo" leaves the engine in
+// force mode; its "remove" retracts a move pair and the engine plays on. At the console the
+// engine plays on after both: it answers the user's next move, or moves itself when the
+// take-back left its own colour to move.
 static void takeBackMoves(int halfMoves) {
     takeBackPredictedReply();
     searchFlags &= 0x40;
-    if (!(gameFlags & GF_XBOARD) || halfMoves == 1)
+    if ((gameFlags & GF_XBOARD) && halfMoves == 1)
         detectionFlags |= DF_FORCE;
     for (int i = 0; i < halfMoves; i++)
         takeback();
@@ -223,6 +225,7 @@ static void announceResult(const char *line) {
     searchFlags = 0;
     gameFlags |= GF_NO_GAME;
     std::printf("%s", line);
+    noteResult(line);
 }
 
 // The tests of the end of the game, in their fixed order; two draw rules met at once print
@@ -251,18 +254,26 @@ static void judgePosition() {
 }
 
 // "Would you like to play another game?": "no" or the end of input ends the program, "yes"
-// sets up a new game; other words are read again without a new prompt.
+// sets up a new game; the finished game can still be shown, listed or saved ("pgn FILE"),
+// after which the question is asked again; other words are read again without a new prompt.
 static void askForAnotherGame() {
-    std::printf("Would you like to play another game? (yes/no) ");
-    char word[256];
+    static const char *const QUESTION = "Would you like to play another game? (yes/no) ";
+    std::printf("%s", QUESTION);
+    char word[256], rest[256];
     for (;;) {
-        if (!readInputWord(word, sizeof word) || !std::strcmp(word, "no"))
+        if (!readInputWord(word, sizeof word) || isCommand(word, "no"))
             quitEngine();
-        if (!std::strcmp(word, "yes"))
+        if (isCommand(word, "yes"))
             break;
+        if (isGameCommand(word)) {
+            readInputLine(rest, sizeof rest); // the rest of the command's line
+            runGameCommand(word, rest);
+            std::printf("\n%s", QUESTION);
+        }
     }
     std::printf("New game\n");
     newGamePosition();
+    detectionFlags &= (uint8_t)~DF_FORCE; // a game ended by command left force mode on
     print_board(0);
     settings(1);
     gameFlags |= GF_IN_BOOK;

@@ -1,15 +1,30 @@
 """Runs the engine binary through pipes for the end-to-end tests."""
+import atexit
 import os
 import re
+import shutil
 import subprocess
 import tempfile
 import threading
 import time
 import unittest
 
-BINARY = os.environ.get("MORVAQUINT", os.path.join(
+# The binary under test, as the build made it (with its opening book beside it).
+BUILT_BINARY = os.environ.get("MORVAQUINT", os.path.join(
     os.path.dirname(__file__), "..", "..", "build", "release", "morvaquint"))
 RELEASE = os.environ.get("MORVA_BUILD", "Release") == "Release"
+
+
+def _bookless_copy():
+    """A copy of the built binary in a folder of its own, where no book lies beside it or in
+    ../share/morvaquint: the tests choose the book (or none) through the working directory."""
+    folder = tempfile.mkdtemp(prefix="morvaquint-test-")
+    os.mkdir(os.path.join(folder, "bin"))
+    atexit.register(shutil.rmtree, folder, True)
+    return shutil.copy2(BUILT_BINARY, os.path.join(folder, "bin", "morvaquint"))
+
+
+BINARY = _bookless_copy()
 
 
 def run(args=(), stdin="", timeout=120, cwd=None):

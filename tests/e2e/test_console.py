@@ -5,8 +5,19 @@ import unittest
 from engine import START_ROWS, EngineTestCase, board_diagram, listing, run
 
 
-STARTUP_TAIL = ("Morvaquint  version 3.3\n" 'Type "help" for a list of commands.\n\n'
-                + board_diagram(START_ROWS) + listing(ready=False))
+PACE_HINT = ('Without a level the engine thinks without limit: "time 5" gives it 5 seconds a '
+             'move,\nand "?" makes it move at once.\n')
+STARTUP_TAIL = ("Morvaquint  version 3.3\n" 'Type "help" for a list of commands.\n' + PACE_HINT
+                + "\n" + board_diagram(START_ROWS) + listing(ready=False))
+WRITTEN_HELP = [
+    "new    - new game", "quit   - quit game", "undo   - undo last move",
+    "FEN    - enter FEN position", "moves  - legal moves", "white  - you will play white",
+    "black  - you will play black",
+    "level  - conventional (e.g. level 40 5 0) or incremental (e.g. level 0 2 12) time controls",
+    "time   - seconds per move (e.g. time 30)", "depth  - limit thinking depth (e.g. depth 7)",
+    "easy   - no pondering", "hard   - pondering on", "post   - thinking will be displayed",
+    "nopost - thinking off", "book   - opening book on", "nobook - opening book off",
+    "go     - start playing chess"]
 
 
 class StartUp(EngineTestCase):
@@ -33,9 +44,12 @@ class Commands(EngineTestCase):
         return out[out.index(STARTUP_TAIL) + len(STARTUP_TAIL):]
 
     def test_settings_before_and_after_new(self):
+        # A refused setting leaves the one before it in place, with one console error; "hard"
+        # lists the settings again to show it.
         out = self.session(
-            "hard\nnew\nhard\npost\nlevel 40 5 0\nlevel 0 2 12\nlevel 40 5:3 0\ntime 0\n"
-            "time 30\ndepth 45\ndepth -3\ndepth 7\nnobook\ndebug\nnew\nquit\n")
+            "hard\nnew\nhard\npost\nlevel 40 5 0\nlevel 0 2 12\nlevel 40 5:3 0\nlevel 1 2\n"
+            "hard\ntime 0\ntime 5x\nhard\ntime 30\ndepth 45\ndepth -3\ndepth\nhard\ndepth 7\n"
+            "nobook\ndebug\nnew\nquit\n")
         board = board_diagram(START_ROWS, "White", post=True)
         on = dict(ponder="On", thinking="PV Lines")
         limited = "Time control is ........... Limited depth\n"
@@ -45,10 +59,13 @@ class Commands(EngineTestCase):
         expected += board + listing(**on)
         for kind in ("Conventional", "Incremental"):
             expected += board + listing(control="Time control .............. %s\n" % kind, **on)
-        expected += "Error (unknown command): level\n" + board + listing(**on) + again + again
+        incremental = "Time control .............. Incremental\n"
+        expected += again * 2 + board + listing(control=incremental, **on)
+        expected += again * 2 + board + listing(control=incremental, **on)
         expected += board + listing(control="Time control .............. 30 seconds per move\n",
                                     **on)
-        expected += board + listing(control=limited, **on) + again
+        expected += board + listing(control=limited, **on)
+        expected += again * 2 + board + listing(control=limited, **on)
         expected += (board + listing(control=limited, depth=7, **on)) * 2
         expected += board + listing(control=limited, depth=7, ponder="On",
                                     thinking="Full analysis",
@@ -61,10 +78,27 @@ class Commands(EngineTestCase):
     def test_unknown_word_and_help(self):
         out = self.session("new\nfoo\nhelp\nquit\n")
         self.assertIn("Invalid command. Try again.\n", out)
-        self.assertIn("new    - new game\nquit   - quit game\n", out)
-        self.assertIn("go     - start playing chess\n", out)
-        self.assertIn("level  - conventional (e.g. level 40 5 0) or incremental "
-                      "(e.g. level 0 2 12) time controls\n", out)
+        help_text = out[out.index("new    - new game"):]
+        lines = help_text.splitlines()
+        # The written lines first, as they are; the commands added since after them.
+        self.assertEqual(lines[:len(WRITTEN_HELP)], WRITTEN_HELP)
+        added = [line.split()[0] for line in lines[len(WRITTEN_HELP):] if " - " in line]
+        self.assertEqual(added, ["?", "perft", "force", "draw", "resign", "remove", "show",
+                                 "history", "hint", "score", "pgn"])
+        self.assertIn(PACE_HINT, help_text)
+
+    def test_command_words_in_any_case(self):
+        fen = "4k3/8/8/8/8/8/8/R3K3 w Q - 0 1"
+        lower = self.session("new\npost\nforce\nfen\n" + fen + "\nhelp\nquit\n")
+        upper = self.session("NEW\nPost\nFORCE\nFEN\n" + fen + "\nHelp\nQUIT\n")
+        self.assertNotIn("Invalid command", lower)
+        self.assertIn("Force mode is ............. On\n", lower)
+        self.assertIn("Enter FEN position.\n", lower)
+        self.assertIn("go     - start playing chess\n", lower)
+        self.assertEqual(upper, lower)
+        # Moves keep their case: "B" is a bishop, "b" a pawn on the b-file.
+        out = self.session("new\nforce\nb4\nBb7\nb5\nquit\n")
+        self.assertEqual(out.count("Invalid command. Try again.\n"), 1)
 
 
 if __name__ == "__main__":

@@ -67,12 +67,22 @@ class Games(ConsoleCase):
         s.send("\nRa1\nremove\n")
         self.assertEqual(s.expect("White to move>  "),
                          "Invalid command\n" + board_diagram(p6, "White"))
-        # After "undo" the engine is in force mode: the moves typed are played, not answered.
-        s.send("undo\nKh6\nforce\nRh8\n")
-        expected = board_diagram(p5, "Black") + board_diagram(p6, "White")
-        expected += board_diagram(p7, "Black")
-        self.assertEqual(s.expect("Black to move>  ", ) + s.expect("White to move>  ") +
-                         s.expect("Black to move>  "), expected)
+        # The engine plays on after a take-back: "undo" took its own move back, so it is to
+        # move and plays again; after "remove" it answers the user's next move.
+        s.send("undo\n")
+        self.assertEqual(s.expect("White to move>  "), board_diagram(p5, "Black") + "...Kh6\n"
+                         + board_diagram(p6, "White"))
+        s.send("Rh8\n")
+        self.assertEqual(s.expect("White to move>  "), board_diagram(p7, "Black") + "...Kg5\n"
+                         + board_diagram(p8, "White"))
+        s.send("remove\nRh8\n")
+        self.assertEqual(s.expect("White to move>  "), board_diagram(p6, "White"))
+        self.assertEqual(s.expect("White to move>  "), board_diagram(p7, "Black") + "...Kg5\n"
+                         + board_diagram(p8, "White"))
+        # In force mode the moves typed are played, not answered, until "go".
+        s.send("remove\nforce\nRh8\n")
+        self.assertEqual(s.expect("White to move>  ") + s.expect("Black to move>  "),
+                         board_diagram(p6, "White") + board_diagram(p7, "Black"))
         s.send("go\n")
         self.assertEqual(s.expect("White to move>  "),
                          "...Kg5\n" + board_diagram(p8, "White"))
@@ -138,7 +148,7 @@ class FenDialog(ConsoleCase):
         # White (the engine after "black") has one legal move: a3.
         fen = "k5r1/8/8/8/p7/7p/P6P/7K w - - 0 1"
         status, out = self.script("fen\nnot a position\nblack\nfen\n" + fen + "\nmaybe\ngo\n"
-                                  "force\nfen\n" + fen + "\nquit\nquit\n")
+                                  "force\nfen\n" + fen + "\nquit\nnew\n")
         self.assertEqual(status, 0)
         expected = "Enter FEN position.\n:- Invalid command\n:- " + NEW
         expected += board_diagram(START_ROWS, "White") + listing(engine="White")
@@ -147,9 +157,75 @@ class FenDialog(ConsoleCase):
         after = play(rows_of(fen), "a2a3")
         expected += "a3\n" + board_diagram(after, "Black")
         expected += "Enter FEN position.\n:- " + board_diagram(rows_of(fen), "White")
-        # Abandoning the position is a new game: the engine is Black again.
-        expected += "\nType'go' to start or 'quit' to exit\n:- Invalid command\n:- " + NEW
+        # "quit" at the question leaves the program, as it says.
+        expected += "\nType'go' to start or 'quit' to exit\n:- "
         self.assertEqual(out, expected)
+
+
+class DeadEnds(ConsoleCase):
+    def test_resign_prints_the_result_and_asks_for_another_game(self):
+        # The user (White) resigns while the engine waits for a move, in any case of letters.
+        status, out = self.script("new\nfen\n" + RACE + "\nRESIGN\nmaybe\nyes\nquit\n")
+        self.assertEqual(status, 0)
+        expected = NEW + "Enter FEN position.\n:- " + board_diagram(rows_of(RACE), "White")
+        expected += "0-1 {White resigns}\n" + QUESTION + "New game\n" + board_diagram(START_ROWS)
+        expected += NEW
+        self.assertEqual(out, expected)
+        # The engine plays White; in force mode the side to move resigns.
+        for script, line in (("new\nblack\nfen\n" + RACE.replace(" w ", " b ") + "\nresign\n",
+                              "1-0 {Black resigns}\n"),
+                             ("new\nforce\ne4\nresign\n", "1-0 {Black resigns}\n")):
+            with self.subTest(script=script):
+                status, out = self.script(script)
+                self.assertEqual(status, 0)
+                self.assertTrue(out.endswith(line + QUESTION), out[-200:])
+
+    def test_resign_during_the_engines_search(self):
+        s = self.start()
+        s.send("new\nblack\ngo\n")
+        s.expect("White to move> ")
+        s.send("resign\n")
+        s.expect("1-0 {Black resigns}\n")
+        s.expect(QUESTION, timeout=30)
+        self.assertEqual(s.finish("no\n"), 0)
+
+    def test_accepted_draw_prints_the_result_and_asks_for_another_game(self):
+        # Rook against rook after move 30 (the FEN's move number): the engine, which does not
+        # expect to win, takes the draw offered after its move.
+        s = self.start()
+        s.send("new\ndepth 3\nfen\n4k3/7r/8/8/8/8/R7/4K3 w - - 0 30\nKd1\n")
+        s.expect("Black to move>  ")
+        s.expect_re(r"\.\.\.\S+\n")
+        s.expect("White to move>  ")
+        s.send("Draw\n")
+        self.assertEqual(s.expect(QUESTION, timeout=30),
+                         "draw accepted\n1/2-1/2 {Draw by agreement}\n" + QUESTION)
+        self.assertEqual(s.finish("no\n"), 0)
+
+    def test_perft_dialog_left_with_quit_or_exit_in_any_case(self):
+        ask = "Enter depth to search on current position or 'exit' to quit.\nDepth (1 - 30): - "
+        for word in ("quit", "QUIT", "Exit"):
+            with self.subTest(word=word):
+                status, out = self.script("perft\n1\n" + word + "\nnew\nquit\n")
+                self.assertEqual(status, 0)
+                expected = board_diagram(START_ROWS) + ask
+                expected += "Depth\t\tPerft(Depth)\t\tTotal Nodes\n1\t\t\t20\t\t\t20\n"
+                expected += "\n" + ask + NEW
+                self.assertEqual(out, expected)
+
+
+    def test_perft_during_a_game_leaves_the_game_as_it_was(self):
+        # After 1. Rb7 Kg8 the user counts the moves of the position, then plays on.
+        status, rows = run(["perft", "2", "6k1/1R6/5K2/8/8/8/8/8 w - - 2 2"])
+        self.assertEqual(status, 0)
+        status, out = self.script("new\nfen\n" + RACE + "\nRb7\nPERFT\n2\nexit\nRb8+\nquit\n")
+        self.assertEqual(status, 0)
+        p2 = play(rows_of(RACE), "b1b7", "h8g8")
+        ask = "Enter depth to search on current position or 'exit' to quit.\nDepth (1 - 30): - "
+        after = board_diagram(p2, "White") * 2 + ask + rows + "\n" + ask
+        after += board_diagram(play(p2, "b7b8"), "Black") + "...Kh7\n"
+        after += board_diagram(play(p2, "b7b8", "g8h7"), "White")
+        self.assertTrue(out.endswith(after), out[-1500:])
 
 
 class EndOfInput(ConsoleCase):
