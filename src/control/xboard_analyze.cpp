@@ -44,8 +44,8 @@ static void statusLine() {
 // thinking lines shown. The game's own settings are put back afterwards.
 static void analysisSearch() {
     generateRootMoves();
-    if (mvstore[1] == 0)
-        return; // mate or stalemate: nothing to think about
+    if (mvstore[1] == 0 || positionRefused)
+        return; // mate, stalemate or no valid position: nothing to think about
     const uint8_t control = timeFlags & 0x0F, shown = detectionFlags & (DF_POST | DF_SHOW_PV);
     const uint8_t book = gameFlags & GF_BOOK_ON;
     const int32_t budget = normalTime.searchTime, banked = normalTime.savedTime;

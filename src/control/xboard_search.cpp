@@ -69,7 +69,7 @@ static void searchLine(char *line) {
         searchFlags &= (uint8_t)~SF_PONDER_ON;
         if (searchFlags & (SF_PONDERING | SF_PONDER_MOVE_MADE))
             stopSearch = 13; // stop pondering: the predicted reply comes off the board
-    } else if (xboardSetting(word, line) != xbSetting::DONE) {
+    } else if (xboardSetting(word, line) == xbSetting::NONE) {
         std::printf("Invalid command %s\n", line);
         stopSearch = 4;
     }
@@ -78,6 +78,20 @@ static void searchLine(char *line) {
 void pollInputSearch() {
     if (!inputWaiting() && !inputEnded())
         return;
+    char head[64], word[16];
+    if (!peekInputLine(head, sizeof head)) {
+        if (!inputEnded())
+            return; // the rest of the line is on its way
+    } else {
+        firstWord(head, word, sizeof word);
+        if (!std::strcmp(word, "setboard")) {
+            // A new position ends the engine's play: force mode (stop code 6) takes a
+            // predicted reply back and stops a running search; the line stays unread, and the
+            // passive handler sets the position up once the search has unwound.
+            stopSearch = 6;
+            return;
+        }
+    }
     char line[256];
     if (!readInputLine(line, sizeof line))
         quitEngine(); // the GUI has gone
