@@ -147,6 +147,10 @@ static void readyForPlay() {
 // Sets up the FEN of a "position" line: any position a legal game can reach. Refusals go out
 // as info strings, as UCI wants every line of the engine's own.
 static bool setUpGivenFEN(const char *fen) {
+    if (fen[0] == '\0') {
+        std::printf("info string Invalid position: no FEN given\n");
+        return false;
+    }
     if (!FENcheck(fen)) {
         std::printf("info string Invalid position: %s\n", fen);
         return false;

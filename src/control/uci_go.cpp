@@ -83,7 +83,8 @@ static goLimits parseGo(char *p) {
         // A clock already run below zero (the GUI's lag) still counts as a clock: 0.
         for (const field &f : fields)
             if (!std::strcmp(t, f.name) && readNumber(p, v))
-                *f.value = (int32_t)(v < f.least ? f.least : (v > NO_TIME_LIMIT ? NO_TIME_LIMIT : v));
+                *f.value =
+                    (int32_t)(v < f.least ? f.least : (v > NO_TIME_LIMIT ? NO_TIME_LIMIT : v));
     }
     return g;
 }
