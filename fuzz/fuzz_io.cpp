@@ -8,13 +8,17 @@
 static const char *input = nullptr;
 static size_t inputSize = 0, inputPos = 0;
 static bool endReported = false; // a read has returned the end of input
+static int linesRead = 0;
 
 void fuzzInputBegin(const char *data, size_t size) {
     input = data;
     inputSize = size;
     inputPos = 0;
     endReported = false;
+    linesRead = 0;
 }
+
+int fuzzLinesRead() { return linesRead; }
 
 static bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
@@ -45,6 +49,7 @@ bool readInputLine(char *buf, size_t size) {
     const size_t end = nl >= 0 ? (size_t)nl : inputSize;
     copyOut(inputPos, end, buf, size);
     inputPos = nl >= 0 ? end + 1 : end;
+    linesRead++;
     return true;
 }
 

@@ -6,3 +6,6 @@
 
 // The bytes the next run reads as its standard input; the end of the buffer is end of input.
 void fuzzInputBegin(const char *data, size_t size);
+// Lines read whole (readInputLine) since fuzzInputBegin: the protocol target pins each line of
+// output to the input the program had read when it printed it.
+int fuzzLinesRead();

@@ -46,3 +46,12 @@ void searchInputPoll() {
         userInputSearch();
     polling = false;
 }
+
+void resetFrontEnds() {
+    polling = false;
+    pollCalls = 0;
+    searchPollEnabled = false;
+    uciMode = false;
+    analyzing = false;
+    positionRefused = false;
+}

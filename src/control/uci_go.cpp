@@ -146,7 +146,7 @@ static bool needsIdleEngine(const char *word) {
 // One line while a "go" is under way: during the search (from its input poll) or while the
 // best move waits for "stop" or "ponderhit". Returns at once when no line is known yet.
 static void answerDuringGo() {
-    char head[64];
+    char head[256]; // a whole line: blanks before the word do not hide it
     if (!peekInputLine(head, sizeof head)) {
         if (inputEnded())
             quitEngine(); // the GUI has gone

@@ -111,7 +111,7 @@ void analyzePosition() {
 }
 
 void analysisPollSearch() {
-    char head[64];
+    char head[256]; // a whole line: blanks before the word do not hide it
     if (!peekInputLine(head, sizeof head)) {
         if (inputEnded())
             quitEngine();

@@ -78,7 +78,7 @@ static void searchLine(char *line) {
 void pollInputSearch() {
     if (!inputWaiting() && !inputEnded())
         return;
-    char head[64], word[16];
+    char head[256], word[16]; // a whole line: blanks before the word do not hide it
     if (!peekInputLine(head, sizeof head)) {
         if (!inputEnded())
             return; // the rest of the line is on its way
