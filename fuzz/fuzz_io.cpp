@@ -1,6 +1,7 @@
 // The input layer over a memory buffer, for the fuzz targets (replaces control/io.cpp there).
 #include "fuzz_io.h"
 
+#include "board/engine_state.h"
 #include "control/io.h"
 
 #include <cstring>
@@ -9,6 +10,13 @@ static const char *input = nullptr;
 static size_t inputSize = 0, inputPos = 0;
 static bool endReported = false; // a read has returned the end of input
 static int linesRead = 0;
+// Polls of a search at the end of input before it is told the end: a few thousand nodes. The
+// console lets a search with a limit run to its end after the end of input; after four graces
+// the user, as if typing "?", has it move now (stop code 14): a limit of hours is no hang.
+constexpr int END_GRACE = 2048;
+constexpr int32_t MOVE_NOW = 14;
+static int graceUsed = 0;
+bool fuzzSearching = false;
 
 void fuzzInputBegin(const char *data, size_t size) {
     input = data;
@@ -16,6 +24,7 @@ void fuzzInputBegin(const char *data, size_t size) {
     inputPos = 0;
     endReported = false;
     linesRead = 0;
+    graceUsed = 0;
 }
 
 int fuzzLinesRead() { return linesRead; }
@@ -81,4 +90,14 @@ bool readInputWord(char *buf, size_t size) {
 // until a read has reported the end (the end itself is news that a read must deliver).
 bool inputWaiting() { return inputPos < inputSize || !endReported; }
 
-bool inputEnded() { return inputPos >= inputSize; }
+bool inputEnded() {
+    if (inputPos < inputSize)
+        return false;
+    if (!fuzzSearching) {
+        graceUsed = 0;
+        return true;
+    }
+    if (++graceUsed > 4 * END_GRACE)
+        stopSearch = MOVE_NOW;
+    return graceUsed > END_GRACE;
+}

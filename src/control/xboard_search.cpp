@@ -24,7 +24,7 @@ static void userMove(const char *line) {
         refuseMove(move); // the engine is thinking on its own move: not the opponent's turn
         return;
     }
-    const int16_t i = enterTypedMove(move);
+    const int16_t i = positionRefused ? -1 : enterTypedMove(move);
     if (i < 0) {
         refuseMove(move);
         return;
