@@ -26,6 +26,9 @@ void newGamePosition();
 // refuse, with a message, a position where the side to move has no legal move. Clears the
 // search's memory and positionRefused. 1 on success, else 0.
 int setUpFEN(const char *fen, fenRules rules = FEN_CONSOLE);
+// The FEN a GUI sent, with the half-move clock and move number that opening books and test
+// suites often leave out taken as 0 and 1; at most size - 1 characters go to out.
+void completeGivenFEN(const char *fen, char *out, size_t size);
 // True from a GUI's refused position until a new game or an accepted position: the engine
 // then has no position it was given, and neither moves nor analyses (the board holds the
 // start position as a placeholder).

@@ -7,6 +7,7 @@
 #include "search/search.h"
 
 #include <cstdio>
+#include <cstring>
 
 bool positionRefused = false;
 
@@ -42,4 +43,13 @@ bool isGameDecided() {
     SEE();
     movgen(0, 0);
     return mvstore[1] == 0 || isInsufficientMaterial(0);
+}
+
+void completeGivenFEN(const char *fen, char *out, size_t size) {
+    int fields = 0;
+    for (const char *c = fen; *c; c++)
+        if (*c != ' ' && (c == fen || c[-1] == ' '))
+            fields++;
+    const char *missing = fields == 4 ? " 0 1" : fields == 5 ? " 1" : "";
+    std::snprintf(out, size, "%s%s", fen, missing);
 }

@@ -146,11 +146,13 @@ static void readyForPlay() {
 
 // Sets up the FEN of a "position" line: any position a legal game can reach. Refusals go out
 // as info strings, as UCI wants every line of the engine's own.
-static bool setUpGivenFEN(const char *fen) {
-    if (fen[0] == '\0') {
+static bool setUpGivenFEN(const char *given) {
+    if (given[0] == '\0') {
         std::printf("info string Invalid position: no FEN given\n");
         return false;
     }
+    char fen[FEN_TEXT_MAX + 8];
+    completeGivenFEN(given, fen, sizeof fen);
     if (!FENcheck(fen)) {
         std::printf("info string Invalid position: %s\n", fen);
         return false;

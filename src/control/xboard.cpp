@@ -221,7 +221,9 @@ static void setBoard(const char *fen) {
     gameFlags = (uint8_t)((gameFlags & 0x8A) | 0x15);
     searchFlags &= SF_PONDER_ON;
     detectionFlags = (uint8_t)((detectionFlags & 0x17) | DF_FORCE | DF_KEEP_READING);
-    if (fen[0] != '\0' && FENcheck(fen) && setUpFEN(fen, FEN_ANY_LEGAL)) {
+    char full[256];
+    completeGivenFEN(fen, full, sizeof full);
+    if (full[0] != '\0' && FENcheck(full) && setUpFEN(full, FEN_ANY_LEGAL)) {
         if (!isGameDecided())
             gameFlags &= (uint8_t)~GF_NO_GAME;
         return;

@@ -109,8 +109,8 @@ class XboardPositions(EngineTestCase):
             self.assertEqual(self.answer(s, "usermove e2e4\n"), "Invalid move e2e4\n")
             self.assertEqual(self.answer(s, "analyze\n.\n"), "stat01: 0 0 0 0 0\n")
             self.answer(s, "exit\n")
-        # A valid position ends the refusal.
-        self.assertEqual(self.answer(s, "setboard %s\n" % ONE_MOVE), "")
+        # A valid position ends the refusal; a FEN without its two counters is one.
+        self.assertEqual(self.answer(s, "setboard %s\n" % ONE_MOVE.rsplit(" ", 2)[0]), "")
         s.send("sd 2\ngo\n")
         self.assertEqual(self.engine_move(s), "a3")
         # So does a new game.
@@ -205,7 +205,13 @@ class UciPositions(EngineTestCase):
                 self.assertEqual(self.ready(s), "")
                 s.send("stop\n")
                 self.assertEqual(self.best(s), "0000")
-        # A valid position ends the refusal; so does a new game.
+        # A valid position ends the refusal (a FEN without its two counters, or with only the
+        # half-move clock, is one); so does a new game.
+        for fen in (ONE_MOVE.rsplit(" ", 2)[0], ONE_MOVE.rsplit(" ", 1)[0]):
+            s.send("position fen %s\n" % fen)
+            self.assertEqual(self.ready(s), "")
+            s.send("go depth 2\n")
+            self.assertEqual(self.best(s), "a2a3")
         s.send("position startpos moves e2e4\ngo depth 2\n")
         self.assertRegex(self.best(s), r"^[a-h][78][a-h][56]$")
         s.send("position fen\nucinewgame\nposition startpos moves d2d4\ngo depth 2\n")
