@@ -55,15 +55,16 @@ class XboardArguments(EngineTestCase):
                      "time -100\n", "otim -100\n", "level 0 1 0\ntime 999999999\n"):
             self.assertEqual(self.answer(s, text), "", text)
         # A clock reported below zero is an empty clock, not a second: the move comes at once.
-        self.assertLess(self.timed_move(s, "level 0 1 0\ntime -100\notim 6000\n"), 1.5)
+        self.assertLess(self.timed_move(s, "level 0 1 0\ntime -100\notim 6000\n"), 3.0)
         self.assertEqual(s.finish("quit\n"), 0)
 
     def test_fractional_seconds_per_move(self):
         s = self.open()
-        self.assertLess(self.timed_move(s, "st 0.5\n"), 2.0)
+        # Half a second, not five: the fraction is read, not its digits.
+        self.assertLess(self.timed_move(s, "st 0.5\n"), 3.0)
         took = self.timed_move(s, "st 1.5\n")
         self.assertGreater(took, 1.2)
-        self.assertLess(took, 5.0)
+        self.assertLess(took, 7.0)
         self.assertEqual(s.finish("quit\n"), 0)
 
     def test_refused_arguments_keep_the_old_setting(self):
@@ -73,7 +74,7 @@ class XboardArguments(EngineTestCase):
                      "level 40 5 0 9", "sd abc", "sd 0", "time abc", "otim 1e5", "time"):
             self.assertEqual(self.answer(s, text + "\n"), "Error (bad argument): %s\n" % text)
         # Still half a second a move: neither "st" nor "level" wiped the control.
-        self.assertLess(self.timed_move(s, ""), 2.0)
+        self.assertLess(self.timed_move(s, ""), 3.0)
         self.assertEqual(s.finish("quit\n"), 0)
 
     def test_a_refused_move_in_force_mode_changes_nothing(self):
@@ -124,7 +125,7 @@ class UciGoArguments(EngineTestCase):
         # "wtime 100" is read after the bare "binc": a tenth of a second on the clock.
         for line in ("go binc wtime 100", "go winc btime 5000 wtime 100 movestogo"):
             took, out = self.go(s, line)
-            self.assertLess(took, 2.5, line)
+            self.assertLess(took, 3.0, line)
         took, out = self.go(s, "go movetime depth 2")
         self.assertNotIn("info depth 3 ", out)
         self.assertEqual(s.finish("quit\n"), 0)
