@@ -106,7 +106,9 @@ class XboardPositions(EngineTestCase):
             self.answer(s, text)
             # No position: "go" is refused, moves are refused, nothing is played.
             self.assertEqual(self.answer(s, "go\n"), "Error (no valid position): go\n")
-            self.assertEqual(self.answer(s, "usermove e2e4\n"), "Invalid move e2e4\n")
+            # The refusal in either of the protocol's forms ("Illegal move: X" is the newer).
+            self.assertRegex(self.answer(s, "usermove e2e4\n"),
+                             r"^(Invalid|Illegal) move:? e2e4\n$")
             self.assertEqual(self.answer(s, "analyze\n.\n"), "stat01: 0 0 0 0 0\n")
             self.answer(s, "exit\n")
         # A valid position ends the refusal; a FEN without its two counters is one.
