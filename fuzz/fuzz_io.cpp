@@ -10,10 +10,11 @@ static const char *input = nullptr;
 static size_t inputSize = 0, inputPos = 0;
 static bool endReported = false; // a read has returned the end of input
 static int linesRead = 0;
-// Polls of a search at the end of input before it is told the end: a few thousand nodes. The
+// Polls of a search at the end of input before it is told the end (a poll comes with every move
+// the search makes), enough for the shallow searches fuzz inputs ask for to finish. The
 // console lets a search with a limit run to its end after the end of input; after four graces
 // the user, as if typing "?", has it move now (stop code 14): a limit of hours is no hang.
-constexpr int END_GRACE = 2048;
+constexpr int END_GRACE = 1024;
 constexpr int32_t MOVE_NOW = 14;
 static int graceUsed = 0;
 bool fuzzSearching = false;
