@@ -2,9 +2,11 @@
 // the end of input. Whatever front end the lines reach (console, xboard, UCI) must answer
 // without a crash, a sanitizer report or a hang, and end with status 0 at the end of input.
 // Sessions that open with "xboard" or "uci" are held to the protocols as a GUI relies on them:
-//   - every move the engine plays or proposes (xboard "move", UCI "bestmove", "ponder" and
-//     each "pv") is legal in the position it was given, checked by the reference generator;
-//     UCI positions are followed independently from the "position" lines;
+//   - every move the engine plays or proposes (xboard "move" and thinking lines, UCI
+//     "bestmove", "ponder" and each "pv") is legal in the position it was given, checked by the
+//     reference generator: UCI positions are followed independently from the "position" lines,
+//     xboard moves are checked on the game position as they are printed, and no move may follow
+//     a refused position;
 //   - every "ping" gets its "pong" (or a refusal of its argument) and every "isready" its
 //     "readyok", during a search too;
 //   - no output comes without a request, and UCI output holds nothing but UCI lines.
@@ -194,6 +196,41 @@ static void checkXboardMove(const char *line, size_t length) {
     }
 }
 
+// An xboard thinking line ("DEPTH SCORE TIME NODES MOVES...") is checked when it is printed:
+// its moves are played in turn from the search's root, the game position at ply 0.
+static void checkThinkingLine(const char *line) {
+    const char *c = line + std::strspn(line, " ");
+    for (int field = 0; field < 4; field++) {
+        if (*c == '-' && field == 1)
+            c++;
+        const size_t digits = std::strspn(c, "0123456789");
+        if (digits == 0 || c[digits] != ' ')
+            return; // not a thinking line
+        c += digits + 1;
+    }
+    oraclePosition pos = {squares[0], whiteToMove(), moveStack[0].castleRights,
+                          moveStack[0].enPassant};
+    char text[32];
+    while (*c) {
+        const size_t n = std::strcspn(c, " ");
+        if (n == 0 || n >= sizeof text)
+            break;
+        std::memcpy(text, c, n);
+        text[n] = '\0';
+        oracleMove moves[ORACLE_MAX];
+        const int count = oracleMoves(pos.sq, pos.white, pos.castleRights, pos.ep, moves);
+        const int i = oracleReadText(text, pos.sq, moves, count);
+        if (i < 0) {
+            char fen[128];
+            positionToFEN(0, fen);
+            std::fprintf(stderr, "  root: %s\n  line: %s\n", fen, line);
+            fail("a move of a thinking line is not legal", text);
+        }
+        oraclePlay(pos, moves[i]);
+        c += n + (c[n] == ' ' ? 1 : 0);
+    }
+}
+
 // The program's standard output: kept in memory, cut into lines as they are completed.
 static ssize_t writeOutput(void *, const char *data, size_t size) {
     for (size_t i = 0; i < size; i++) {
@@ -208,8 +245,10 @@ static ssize_t writeOutput(void *, const char *data, size_t size) {
         l = {outputText + lineStart, outputLength - 1 - lineStart, fuzzLinesRead()};
         outputText[outputLength - 1] = '\0';
         lineStart = outputLength;
-        if (session == sessionKind::XBOARD)
+        if (session == sessionKind::XBOARD) {
             checkXboardMove(l.text, l.length);
+            checkThinkingLine(l.text);
+        }
     }
     return (ssize_t)size;
 }
