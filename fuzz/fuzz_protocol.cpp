@@ -9,7 +9,9 @@
 //     a refused position;
 //   - every "ping" gets its "pong" (or a refusal of its argument) and every "isready" its
 //     "readyok", during a search too;
-//   - no output comes without a request, and UCI output holds nothing but UCI lines.
+//   - no output comes without a request: answers follow the lines that ask for them, search
+//     output needs a "go", a session of lines that ask nothing gets no answer; and UCI output
+//     holds nothing but UCI lines.
 //
 // The program runs in this process, its main called afresh for each input: the start-up
 // tables are built once (the link wraps setup), the exit at the end of input returns here
@@ -352,6 +354,59 @@ static void checkNoUnaskedOutput() {
             fail("output without a request", outputLines[i].text);
 }
 
+// The first word of input line i, or "" when there is none.
+static void wordOfLine(int i, char *word, size_t size) {
+    word[0] = '\0';
+    if (i >= 0 && i < inputCount)
+        wordOf(inputLines[i].text, word, size);
+}
+
+// Answers that come at once: each follows the line that asked for it, read just before it
+// was printed. UCI "info" and "bestmove" lines need a "go" that has no bestmove yet.
+static void checkAnswersFollowQuestions() {
+    static const struct {
+        sessionKind kind;
+        const char *answer, *question;
+    } pairs[] = {
+        {sessionKind::XBOARD, "pong", "ping"},
+        {sessionKind::XBOARD, "feature ", "protover"},
+        {sessionKind::XBOARD, "stat01:", "."},
+        {sessionKind::XBOARD, "tellusererror", "setboard"},
+        {sessionKind::UCI, "readyok", "isready"},
+        {sessionKind::UCI, "id ", "uci"},
+        {sessionKind::UCI, "option ", "uci"},
+        {sessionKind::UCI, "uciok", "uci"},
+    };
+    int goes = 0, bestmoves = 0, counted = 0;
+    for (int o = 0; o < outputCount; o++) {
+        const textLine &out = outputLines[o];
+        char word[16];
+        wordOfLine(out.read - 1, word, sizeof word);
+        for (const auto &p : pairs)
+            if (p.kind == session && startsWith(out.text, p.answer) &&
+                std::strcmp(word, p.question) != 0)
+                fail("an answer to a question not asked", out.text);
+        const char *refusal = "Error (bad argument): ";
+        if (session == sessionKind::XBOARD && startsWith(out.text, refusal) &&
+            (out.read < 1 ||
+             (inputLines[out.read - 1].length <= CHECKED_LINE &&
+              std::strcmp(out.text + std::strlen(refusal), inputLines[out.read - 1].text) != 0)))
+            fail("a refused argument of a line not read", out.text);
+        if (session != sessionKind::UCI)
+            continue;
+        for (; counted < out.read && counted < inputCount; counted++) {
+            wordOfLine(counted, word, sizeof word);
+            goes += !std::strcmp(word, "go");
+        }
+        const bool searchLine =
+            startsWith(out.text, "bestmove ") ||
+            (startsWith(out.text, "info ") && !startsWith(out.text, "info string"));
+        if (searchLine && goes <= bestmoves)
+            fail("search output without a go", out.text);
+        bestmoves += startsWith(out.text, "bestmove ");
+    }
+}
+
 // The UCI positions as the "position" lines give them, followed line by line.
 struct uciModel {
     oraclePosition pos;
@@ -500,6 +555,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (outputOverflow || session == sessionKind::CONSOLE)
         return 0;
     checkNoUnaskedOutput();
+    checkAnswersFollowQuestions();
     if (session == sessionKind::XBOARD) {
         checkPings();
     } else {
