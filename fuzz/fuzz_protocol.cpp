@@ -407,6 +407,26 @@ static void checkAnswersFollowQuestions() {
     }
 }
 
+// After a "setboard" the engine refused (its "tellusererror"), no "move" until a "new" or a
+// "setboard" it takes: followed from the lines and the answers, not from the engine's state.
+static void checkNoMoveAfterRefusal() {
+    bool refused = false;
+    int counted = 0;
+    for (int o = 0; o < outputCount; o++) {
+        const textLine &out = outputLines[o];
+        for (; counted < out.read && counted < inputCount; counted++) {
+            char word[16];
+            wordOfLine(counted, word, sizeof word);
+            if (!std::strcmp(word, "new") || !std::strcmp(word, "setboard"))
+                refused = false;
+        }
+        if (startsWith(out.text, "tellusererror"))
+            refused = true;
+        if (refused && startsWith(out.text, "move "))
+            fail("a move after a refused setboard", out.text);
+    }
+}
+
 // The UCI positions as the "position" lines give them, followed line by line.
 struct uciModel {
     oraclePosition pos;
@@ -558,6 +578,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     checkAnswersFollowQuestions();
     if (session == sessionKind::XBOARD) {
         checkPings();
+        checkNoMoveAfterRefusal();
     } else {
         checkReadyAnswers();
         checkUciOutput();
