@@ -1,6 +1,7 @@
 // The input layer over a memory buffer, for the fuzz targets (replaces control/io.cpp there).
 #include "fuzz_io.h"
 
+#include "board/engine_state.h"
 #include "control/io.h"
 
 #include <cstring>
@@ -8,13 +9,26 @@
 static const char *input = nullptr;
 static size_t inputSize = 0, inputPos = 0;
 static bool endReported = false; // a read has returned the end of input
+static int linesRead = 0;
+// Polls of a search at the end of input before it is told the end (a poll comes with every move
+// the search makes), enough for the shallow searches fuzz inputs ask for to finish. The
+// console lets a search with a limit run to its end after the end of input; after four graces
+// the user, as if typing "?", has it move now (stop code 14): a limit of hours is no hang.
+constexpr int END_GRACE = 1024;
+constexpr int32_t MOVE_NOW = 14;
+static int graceUsed = 0;
+bool fuzzSearching = false;
 
 void fuzzInputBegin(const char *data, size_t size) {
     input = data;
     inputSize = size;
     inputPos = 0;
     endReported = false;
+    linesRead = 0;
+    graceUsed = 0;
 }
+
+int fuzzLinesRead() { return linesRead; }
 
 static bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
@@ -45,6 +59,7 @@ bool readInputLine(char *buf, size_t size) {
     const size_t end = nl >= 0 ? (size_t)nl : inputSize;
     copyOut(inputPos, end, buf, size);
     inputPos = nl >= 0 ? end + 1 : end;
+    linesRead++;
     return true;
 }
 
@@ -78,4 +93,14 @@ bool readInputWord(char *buf, size_t size) {
 // until a read has reported the end (the end itself is news that a read must deliver).
 bool inputWaiting() { return inputPos < inputSize || !endReported; }
 
-bool inputEnded() { return inputPos >= inputSize; }
+bool inputEnded() {
+    if (inputPos < inputSize)
+        return false;
+    if (!fuzzSearching) {
+        graceUsed = 0;
+        return true;
+    }
+    if (++graceUsed > 4 * END_GRACE)
+        stopSearch = MOVE_NOW;
+    return graceUsed > END_GRACE;
+}

@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     fen[len] = '\0';
     // FENpos rather than the game set-up, which also clears the hash tables: 70 ms an input.
     ply = 0;
-    if (!FENcheck(fen) || !FENpos(fen))
+    if (!FENcheck(fen) || !FENpos(fen, FEN_ANY_LEGAL))
         return 0;
     oracleCheck(verifyPosition("fuzz set-up", 0), "set-up state", 0);
 

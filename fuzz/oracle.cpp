@@ -285,6 +285,118 @@ int oracleReadText(const char *text, const tag_sq &sq, const oracleMove *moves, 
     return found;
 }
 
+// ---------------------------------------------------------------------------
+// Positions as a GUI states them, and moves played on them.
+// ---------------------------------------------------------------------------
+void oracleStartPosition(oraclePosition &pos) {
+    oracleReadFEN("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", pos);
+}
+
+bool oracleReadFEN(const char *fen, oraclePosition &pos) {
+    static const char *const letters = "PNBRQK";
+    int s = 0, kings[2] = {0, 0};
+    const char *c = fen;
+    for (; *c && *c != ' '; c++) {
+        if (*c == '/')
+            continue;
+        if (*c >= '1' && *c <= '8') {
+            for (int k = 0; k < *c - '0'; k++, s++) {
+                if (s >= 64)
+                    return false;
+                pos.sq.insq[s] = EMPTY;
+                pos.sq.colsq[s] = NOCOLOUR;
+            }
+            continue;
+        }
+        const char upper = *c >= 'a' ? (char)(*c - 'a' + 'A') : *c;
+        const char *at = std::strchr(letters, upper);
+        if (!at || upper == '\0' || s >= 64)
+            return false;
+        const int colour = *c == upper ? WHITE : BLACK;
+        int piece = (int)(at - letters) + KNIGHT - 1;
+        if (at == letters)
+            piece = colour == WHITE ? WPAWN : BPAWN;
+        if (piece == KING)
+            kings[colour]++;
+        pos.sq.insq[s] = (int8_t)piece;
+        pos.sq.colsq[s] = (int8_t)colour;
+        s++;
+    }
+    if (s != 64 || kings[WHITE] != 1 || kings[BLACK] != 1 || *c != ' ')
+        return false;
+    c++;
+    if ((*c != 'w' && *c != 'b') || c[1] != ' ')
+        return false;
+    pos.white = *c == 'w';
+    c += 2;
+    pos.castleRights = 0;
+    for (; *c && *c != ' '; c++) {
+        const char *at = std::strchr("KQkq", *c);
+        if (at && *c)
+            pos.castleRights |= (uint8_t)(1 << (at - "KQkq"));
+        else if (*c != '-')
+            return false;
+    }
+    if (*c != ' ')
+        return false;
+    c++;
+    pos.ep = -1;
+    if (*c >= 'a' && *c <= 'h' && c[1] >= '1' && c[1] <= '8')
+        pos.ep = (c[0] - 'a') + 8 * ('8' - c[1]);
+    else if (*c != '-')
+        return false;
+    return true;
+}
+
+void oraclePlay(oraclePosition &pos, const oracleMove &m) {
+    tag_sq &sq = pos.sq;
+    const int colour = pos.white ? WHITE : BLACK, piece = sq.insq[m.from];
+    const bool pawn = piece == WPAWN || piece == BPAWN;
+    if (pawn && m.to == pos.ep && sq.colsq[m.to] == NOCOLOUR) {
+        const int victim = (m.from & ~7) | (m.to & 7); // beside the pawn, on its row
+        sq.insq[victim] = EMPTY;
+        sq.colsq[victim] = NOCOLOUR;
+    }
+    if (m.castle) {
+        const bool kingSide = m.to > m.from;
+        const int rookFrom = kingSide ? m.from + 3 : m.from - 4;
+        const int rookTo = kingSide ? m.from + 1 : m.from - 1;
+        sq.insq[rookTo] = ROOK;
+        sq.colsq[rookTo] = (int8_t)colour;
+        sq.insq[rookFrom] = EMPTY;
+        sq.colsq[rookFrom] = NOCOLOUR;
+    }
+    sq.insq[m.to] = (int8_t)(m.promote ? m.promote : piece);
+    sq.colsq[m.to] = (int8_t)colour;
+    sq.insq[m.from] = EMPTY;
+    sq.colsq[m.from] = NOCOLOUR;
+    // A right goes with the king or the rook leaving home, or the rook being taken there.
+    const struct {
+        int square;
+        uint8_t rights;
+    } homes[] = {{60, CR_WHITE_SHORT | CR_WHITE_LONG}, {63, CR_WHITE_SHORT}, {56, CR_WHITE_LONG},
+                 {4, CR_BLACK_SHORT | CR_BLACK_LONG},  {7, CR_BLACK_SHORT},  {0, CR_BLACK_LONG}};
+    for (const auto &h : homes)
+        if (m.from == h.square || m.to == h.square)
+            pos.castleRights &= (uint8_t)~h.rights;
+    pos.ep = pawn && (m.to - m.from == 16 || m.from - m.to == 16) ? (m.from + m.to) / 2 : -1;
+    pos.white = !pos.white;
+}
+
+bool oraclePlayCoordinates(oraclePosition &pos, const char *text) {
+    oracleMove moves[ORACLE_MAX];
+    const int n = oracleMoves(pos.sq, pos.white, pos.castleRights, pos.ep, moves);
+    const size_t len = std::strlen(text);
+    // Only the coordinate form: the move reader also takes SAN, which UCI never sends.
+    if ((len != 4 && len != 5) || text[1] < '1' || text[1] > '8')
+        return false;
+    const int i = oracleReadText(text, pos.sq, moves, n);
+    if (i < 0)
+        return false;
+    oraclePlay(pos, moves[i]);
+    return true;
+}
+
 void oracleCheck(bool ok, const char *what, int p) {
     if (ok)
         return;

@@ -22,5 +22,25 @@ int oracleMoves(const tag_sq &sq, bool white, uint8_t castleRights, int ep, orac
 // each with an optional final "+" or "#"; 2 to 7 characters after a final newline is cut.
 int oracleReadText(const char *text, const tag_sq &sq, const oracleMove *moves, int n);
 
+// A position as a GUI states it: the mailbox, the side to move, the castling bits and the en
+// passant target square (-1 none). The protocol target follows the positions it sends with it.
+struct oraclePosition {
+    tag_sq sq;
+    bool white;
+    uint8_t castleRights;
+    int ep;
+};
+
+// The initial position.
+void oracleStartPosition(oraclePosition &pos);
+// Reads the placement, side, castling and en passant fields of a FEN (the clocks are not
+// needed); false when they are malformed or a side has no king or several.
+bool oracleReadFEN(const char *fen, oraclePosition &pos);
+// Plays a move of oracleMoves on the position: captures, en passant, promotion, the castling
+// rook, and the rights and en passant square that follow.
+void oraclePlay(oraclePosition &pos, const oracleMove &m);
+// Plays the coordinate move (e2e4, e7e8q) when it is legal in the position; false otherwise.
+bool oraclePlayCoordinates(oraclePosition &pos, const char *text);
+
 // Aborts with the message and the FEN of ply p on stderr when the condition fails.
 void oracleCheck(bool ok, const char *what, int p);

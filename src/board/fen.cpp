@@ -7,6 +7,8 @@
 
 #include <cstdio>
 
+const char *fenMessagePrefix = "";
+
 // Kind index of a piece code for the counts: both pawn codes count as kind 0.
 static inline int kindOf(int piece) { return piece <= BPAWN ? 0 : piece; }
 
@@ -246,6 +248,7 @@ static void clearLists(trak &t) {
 
 // Prints a refusal; always 0 so that callers can return it.
 static int refuse(const char *message) {
+    std::fputs(fenMessagePrefix, stdout);
     std::fputs(message, stdout);
     return 0;
 }
@@ -264,11 +267,12 @@ static int checkKings(const int counts[2][7]) {
     return 1;
 }
 
-// Every knight, bishop or rook beyond two and every queen beyond one is a promoted pawn, so a
-// side cannot have more of them than pawns it has lost. Names the kind at which the surplus
-// runs past the missing pawns (knights, bishops, rooks, queens in that order). This bounds
-// every piece list to the set-up pieces plus eight promotions.
-static int checkPromotedSurplus(const int counts[2][7]) {
+// Every knight or rook beyond two, every bishop beyond one on each square colour and every
+// queen beyond one is a promoted pawn, so a side cannot have more of them than pawns it has
+// lost. Names the kind at which the surplus runs past the missing pawns (knights, bishops,
+// rooks, queens in that order). This bounds every piece list to the set-up pieces plus eight
+// promotions. counts[colour][kind]; bishops by square colour in bishopsOn[colour][colour].
+static int checkPromotedSurplus(const int counts[2][7], const int bishopsOn[2][2]) {
     static const char *const messages[2][6] = {
         {"", "", "Error. Too many white knights.\n", "Error. Too many white bishops.\n",
          "Error. Too many white rooks.\n", "Error. Too many white queens.\n"},
@@ -279,9 +283,17 @@ static int checkPromotedSurplus(const int counts[2][7]) {
         const int missingPawns = 8 - counts[c][0];
         int surplus = 0;
         for (int kind = KNIGHT; kind <= QUEEN; kind++) {
-            const int original = kind == QUEEN ? 1 : 2;
-            if (counts[c][kind] > original)
-                surplus += counts[c][kind] - original;
+            if (kind == BISHOP) {
+                // A side starts with one bishop on each colour, and a bishop never changes
+                // the colour of its squares: two on one colour mean a promotion.
+                for (int colour = 0; colour < 2; colour++)
+                    if (bishopsOn[c][colour] > 1)
+                        surplus += bishopsOn[c][colour] - 1;
+            } else {
+                const int original = kind == QUEEN ? 1 : 2;
+                if (counts[c][kind] > original)
+                    surplus += counts[c][kind] - original;
+            }
             if (surplus > missingPawns)
                 return refuse(messages[c][kind]);
         }
@@ -290,8 +302,9 @@ static int checkPromotedSurplus(const int counts[2][7]) {
 }
 
 // The piece-count refusals, in their fixed order. counts[colour][kind]; bishops by the colour
-// of their square in bishopsOn[colour][squareColour].
-static int checkCounts(const int counts[2][7], const int bishopsOn[2][2]) {
+// of their square in bishopsOn[colour][squareColour]. Under FEN_ANY_LEGAL only what no game can
+// reach is refused: nine pawns, more promotions than lost pawns, seventeen men.
+static int checkCounts(const int counts[2][7], const int bishopsOn[2][2], fenRules rules) {
     struct limit {
         int kind, most;
         const char *black, *white;
@@ -304,21 +317,25 @@ static int checkCounts(const int counts[2][7], const int bishopsOn[2][2]) {
         {QUEEN, 3, "Error. Too many black queens.\n", "Error. Too many white queens.\n"},
     };
     for (const limit &l : limits) {
+        if (rules == FEN_ANY_LEGAL && l.kind != 0)
+            break;
         if (counts[BLACK][l.kind] > l.most)
             return refuse(l.black);
         if (counts[WHITE][l.kind] > l.most)
             return refuse(l.white);
     }
-    if (!checkPromotedSurplus(counts))
+    if (!checkPromotedSurplus(counts, bishopsOn))
         return 0;
-    // The exchange sets hold three minor pieces: the knights together with the bishops of one
-    // square colour can all reach one square (light squares are colour 0, as a8; dark 1).
+    // The console keeps its limit of three minor pieces that can meet on one square (the
+    // knights with the bishops of one square colour; light squares are colour 0, as a8; dark
+    // 1). The exchange tables count no more than three of them and play on soundly with more,
+    // so a position from a GUI is not refused for it.
     const char *minorMessages[2][2] = {{"Error. Too many black squared black bishops.\n",
                                         "Error. Too many white squared black bishops.\n"},
                                        {"Error. Too many black squared white bishops.\n",
                                         "Error. Too many white squared white bishops.\n"}};
     const int sides[2] = {BLACK, WHITE};
-    for (int i = 0; i < 2; i++) {
+    for (int i = 0; i < 2 && rules == FEN_CONSOLE; i++) {
         const int c = sides[i];
         if (counts[c][KNIGHT] + bishopsOn[c][1] > 3)
             return refuse(minorMessages[i][0]);
@@ -337,18 +354,19 @@ static int checkCounts(const int counts[2][7], const int bishopsOn[2][2]) {
 }
 
 // Checks one castling right against the king and its corner rook, and puts that rook into
-// the slot the move maker expects (0 queen-side, 1 king-side) by swapping the two slots.
+// the slot the move maker expects (0 queen-side, 1 king-side) by swapping it with that slot.
 static bool castlingRightHolds(int p, int colour, int kingHome, int corner, int slot) {
     const tag_sq &sq = squares[p];
     if (sq.insq[kingHome] != KING || sq.colsq[kingHome] != colour || sq.insq[corner] != ROOK ||
         sq.colsq[corner] != colour)
         return false;
+    // With promoted rooks on the board the corner rook may stand in any slot.
     int8_t *rooks = rookSlots(tracker[p], colour);
-    if (rooks[slot] != corner) {
-        ASSERT(rooks[slot ^ 1] == corner); // at most two rooks are accepted
-        rooks[slot ^ 1] = rooks[slot];
-        rooks[slot] = (int8_t)corner;
-    }
+    for (int i = 0; i < ROOK_SLOTS; i++)
+        if (i != slot && rooks[i] == corner) {
+            rooks[i] = rooks[slot];
+            rooks[slot] = (int8_t)corner;
+        }
     return true;
 }
 
@@ -413,7 +431,7 @@ static void restartRecord(int p, int32_t moveNumber) {
     d.pawnOrCapture = 0;
 }
 
-int FENpos(const char *s) {
+int FENpos(const char *s, fenRules rules) {
     const int p = ply;
     ASSERT(p >= 0 && p < MAX_PLY - 1);
 
@@ -455,9 +473,9 @@ int FENpos(const char *s) {
     // 3. Refusals of impossible or unplayable material.
     if (!checkKings(counts))
         return 0;
-    if (isInsufficientMaterial(p))
+    if (rules == FEN_CONSOLE && isInsufficientMaterial(p))
         return refuse("Error. Insufficient material.\n");
-    if (!checkCounts(counts, bishopsOn))
+    if (!checkCounts(counts, bishopsOn, rules))
         return 0;
 
     // 4. Side to move.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "board/board.h"
+#include "board/fen.h"
 
 extern int32_t saveChoice; // index of a move typed during a search or wait
 extern char inputBuffer[256];
@@ -22,8 +23,25 @@ extern bool searchPollEnabled;
 bool isSearchPolling();
 // The start position of a new game (startpos), with the search's memory cleared.
 void newGamePosition();
-// Sets up a FEN that FENcheck has passed (FENpos), refusing with a message a position where
-// the side to move has no legal move; clears the search's memory. 1 on success, else 0.
-int setUpFEN(const char *fen);
+// Sets up a FEN that FENcheck has passed (FENpos under `rules`); the console's rules also
+// refuse, with a message, a position where the side to move has no legal move. Clears the
+// search's memory and positionRefused. 1 on success, else 0.
+int setUpFEN(const char *fen, fenRules rules = FEN_CONSOLE);
+// The FEN a GUI sent, with the half-move clock and move number that opening books and test
+// suites often leave out taken as 0 and 1; at most size - 1 characters go to out.
+void completeGivenFEN(const char *fen, char *out, size_t size);
+// True from a GUI's refused position until a new game or an accepted position: the engine
+// then has no position it was given, and neither moves nor analyses (the board holds the
+// start position as a placeholder).
+extern bool positionRefused;
+// A GUI's position was refused: the start position stands in, with positionRefused set.
+void refuseGivenPosition();
+// True when the game position at ply 0 has no legal move or no side can ever mate; leaves
+// its root moves generated.
+bool isGameDecided();
 // Connects the search to this front end: its input polls and its thinking output.
 void installSearchHooks();
+// The front ends as at program start: no protocol chosen, no analysis, no input poll under
+// way, no refused position. A program that is started again within one process (the protocol
+// fuzz target starts it for every input) restores this first; a plain start has it already.
+void resetFrontEnds();

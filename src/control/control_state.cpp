@@ -47,3 +47,12 @@ void searchInputPoll() {
         userInputSearch();
     polling = false;
 }
+
+void resetFrontEnds() {
+    polling = false;
+    pollCalls = 0;
+    searchPollEnabled = false;
+    uciMode = false;
+    analyzing = false;
+    positionRefused = false;
+}

@@ -14,7 +14,7 @@
 // reply stands on the board (the opponent's move decides what happens next); a prediction
 // left over when the engine is to move answers nothing and is dropped.
 static bool isEnginesTurn() {
-    if (!(gameFlags & GF_ENGINE_ACTIVE) || (detectionFlags & DF_FORCE))
+    if (!(gameFlags & GF_ENGINE_ACTIVE) || (detectionFlags & DF_FORCE) || positionRefused)
         return false;
     if (searchFlags & SF_PONDER_MOVE_MADE)
         return false;

@@ -7,22 +7,49 @@
 #include "search/search.h"
 
 #include <cstdio>
+#include <cstring>
+
+bool positionRefused = false;
 
 void newGamePosition() {
     startpos();
     clearSearchMemory();
+    positionRefused = false;
 }
 
-int setUpFEN(const char *fen) {
-    if (!FENpos(fen))
+int setUpFEN(const char *fen, fenRules rules) {
+    if (!FENpos(fen, rules))
         return 0;
-    // A position without a legal move (mate or stalemate) is not one to play from.
+    // The console plays games from its positions: one without a legal move (mate or
+    // stalemate) is no start for one. A GUI may set up a finished game to see its result.
     SEE();
     movgen(0, 0);
-    if (mvstore[ply + 1] == 0) {
+    if (rules == FEN_CONSOLE && mvstore[ply + 1] == 0) {
         std::printf("Error. Not a valid position.\n");
         return 0;
     }
     clearSearchMemory();
+    positionRefused = false;
     return 1;
+}
+
+void refuseGivenPosition() {
+    newGamePosition();
+    positionRefused = true;
+}
+
+bool isGameDecided() {
+    ply = 0;
+    SEE();
+    movgen(0, 0);
+    return mvstore[1] == 0 || isInsufficientMaterial(0);
+}
+
+void completeGivenFEN(const char *fen, char *out, size_t size) {
+    int fields = 0;
+    for (const char *c = fen; *c; c++)
+        if (*c != ' ' && (c == fen || c[-1] == ' '))
+            fields++;
+    const char *missing = fields == 4 ? " 0 1" : fields == 5 ? " 1" : "";
+    std::snprintf(out, size, "%s%s", fen, missing);
 }

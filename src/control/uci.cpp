@@ -148,49 +148,72 @@ static void readyForPlay() {
     applyBookOption();
 }
 
-// "position startpos|fen FEN [moves ...]". A malformed line leaves the position as it was, and
-// so does a FEN refused by its text; one refused while it is set up leaves the initial
-// position. The moves are played up to the first that is not legal, which is reported.
+// Sets up the FEN of a "position" line: any position a legal game can reach. Refusals go out
+// as info strings, as UCI wants every line of the engine's own.
+static bool setUpGivenFEN(const char *given) {
+    if (given[0] == '\0') {
+        std::printf("info string Invalid position: no FEN given\n");
+        return false;
+    }
+    char fen[FEN_TEXT_MAX + 8];
+    completeGivenFEN(given, fen, sizeof fen);
+    if (!FENcheck(fen)) {
+        std::printf("info string Invalid position: %s\n", fen);
+        return false;
+    }
+    fenMessagePrefix = "info string ";
+    const int accepted = setUpFEN(fen, FEN_ANY_LEGAL);
+    fenMessagePrefix = "";
+    if (!accepted)
+        std::printf("info string Invalid position: %s\n", fen);
+    return accepted != 0;
+}
+
+// "position startpos|fen FEN [moves ...]". A line that does not give a position the engine
+// can set up (a malformed or impossible FEN, an illegal move in the list) is refused as a
+// whole: "go" then answers "bestmove 0000" until a valid position arrives, never a move of
+// another position.
 static void setPosition(char *p) {
-    const char *t = nextToken(p);
-    if (!t)
-        return;
     ply = 0;
-    if (!std::strcmp(t, "startpos")) {
+    const char *t = nextToken(p);
+    if (t && !std::strcmp(t, "startpos")) {
         startpos();
         t = nextToken(p);
-    } else if (!std::strcmp(t, "fen")) {
+    } else if (t && !std::strcmp(t, "fen")) {
         char fen[FEN_TEXT_MAX] = "";
+        bool tooLong = false;
         while ((t = nextToken(p)) && std::strcmp(t, "moves") != 0) {
             if (std::strlen(fen) + std::strlen(t) + 2 > sizeof fen)
-                break; // too long for a FEN: refused below
-            if (fen[0])
-                std::strcat(fen, " ");
-            std::strcat(fen, t);
+                tooLong = true;
+            else {
+                if (fen[0])
+                    std::strcat(fen, " ");
+                std::strcat(fen, t);
+            }
         }
-        if (fen[0] == '\0')
-            return;
-        if (!FENcheck(fen)) {
-            std::printf("info string Invalid position: %s\n", fen);
-            return;
-        }
-        if (!FENpos(fen)) {
-            // Refused half-way through setting it up: the initial position takes its place.
-            std::printf("info string Invalid position: %s\n", fen);
-            startpos();
-            readyForPlay();
+        if (tooLong || !setUpGivenFEN(fen)) {
+            if (tooLong)
+                std::printf("info string Invalid position: the FEN is too long\n");
+            refuseGivenPosition();
             return;
         }
     } else {
+        std::printf("info string Invalid position: startpos or fen expected\n");
+        refuseGivenPosition();
         return;
     }
+    positionRefused = false;
     readyForPlay();
-    if (!t || std::strcmp(t, "moves") != 0)
+    if (t && std::strcmp(t, "moves") != 0) {
+        std::printf("info string Invalid position: moves expected, not %s\n", t);
+        refuseGivenPosition();
         return;
-    while ((t = nextToken(p))) {
+    }
+    while (t && (t = nextToken(p))) {
         const int16_t i = rootIndexOfText(t);
         if (i < 0) {
-            std::printf("info string Illegal move %s: the moves from it on are not played\n", t);
+            std::printf("info string Invalid position: illegal move %s\n", t);
+            refuseGivenPosition();
             return;
         }
         playRootMove(i);

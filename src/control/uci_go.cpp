@@ -21,7 +21,12 @@ constexpr int8_t DEEPEST = 30;   // the deepest iteration the search starts
 constexpr int32_t MOVE_NOW = 14; // the stop code that plays the best move found so far
 constexpr int32_t OUT_OF_TIME = 11;
 
-// The fields of a "go" line; -1 where a number is not given (given ones are 0 or more).
+// A "go" that names no limit at all (no clock of the side to move, fixed time, depth, nodes or
+// mate) still ends by itself, after this long: a GUI that sent it waits for a bestmove.
+constexpr int32_t UNLIMITED_GO_MS = 5000;
+
+// The fields of a "go" line; -1 where a number is not given (given ones are 0 or more, and
+// depth, nodes, mate and movetime at least 1).
 struct goLimits {
     int32_t time[2], inc[2]; // by colour: wtime, btime and winc, binc
     int32_t movesToGo, moveTime, depth, mate;
@@ -38,15 +43,17 @@ static int32_t ponderBanked;          // and the time banked with it
 static move_list reportedPV[MAX_PLY]; // the variation of the last info line
 static int reportedLength;
 
-// The number after a field name, cut to the range of a clock; false when it is no number.
+// The number that follows a field name, cut to the range of a clock. A word that is not a
+// number is left unread (it may be the next field's name), and the field counts as absent.
 static bool readNumber(char *&p, int64_t &value) {
-    const char *t = nextToken(p);
-    if (!t)
-        return false;
+    char *start = p;
+    while (*start == ' ' || *start == '\t')
+        start++;
     char *end = nullptr;
-    const long long v = std::strtoll(t, &end, 10);
-    if (end == t || *end != '\0')
+    const long long v = std::strtoll(start, &end, 10);
+    if (end == start || (*end != '\0' && *end != ' ' && *end != '\t'))
         return false;
+    p = end;
     const long long most = (long long)NO_TIME_LIMIT * 1000;
     value = v < -most ? -most : (v > most ? most : v);
     return true;
@@ -58,11 +65,12 @@ static goLimits parseGo(char *p) {
     struct field {
         const char *name;
         int32_t *value;
+        int32_t least; // a smaller number counts as this: 0 plies or nodes still search one
     };
-    const field fields[] = {{"wtime", &g.time[WHITE]},   {"btime", &g.time[BLACK]},
-                            {"winc", &g.inc[WHITE]},     {"binc", &g.inc[BLACK]},
-                            {"movestogo", &g.movesToGo}, {"movetime", &g.moveTime},
-                            {"depth", &g.depth},         {"mate", &g.mate}};
+    const field fields[] = {{"wtime", &g.time[WHITE], 0},   {"btime", &g.time[BLACK], 0},
+                            {"winc", &g.inc[WHITE], 0},     {"binc", &g.inc[BLACK], 0},
+                            {"movestogo", &g.movesToGo, 0}, {"movetime", &g.moveTime, 1},
+                            {"depth", &g.depth, 1},         {"mate", &g.mate, 1}};
     for (const char *t = nextToken(p); t; t = nextToken(p)) {
         if (!std::strcmp(t, "infinite"))
             g.infinite = true;
@@ -72,11 +80,12 @@ static goLimits parseGo(char *p) {
             g.searchMoves = true;
         int64_t v;
         if (!std::strcmp(t, "nodes") && readNumber(p, v))
-            g.nodes = v;
+            g.nodes = v < 1 ? 1 : v;
         // A clock already run below zero (the GUI's lag) still counts as a clock: 0.
         for (const field &f : fields)
             if (!std::strcmp(t, f.name) && readNumber(p, v))
-                *f.value = (int32_t)(v < 0 ? 0 : (v > NO_TIME_LIMIT ? NO_TIME_LIMIT : v));
+                *f.value =
+                    (int32_t)(v < f.least ? f.least : (v > NO_TIME_LIMIT ? NO_TIME_LIMIT : v));
     }
     return g;
 }
@@ -102,6 +111,8 @@ static void setLimits(const goLimits &g) {
     } else if (g.time[side] >= 0) {
         const int32_t inc = g.inc[side] > 0 ? g.inc[side] : 0;
         clockBudget(g.time[side], inc, g.movesToGo, allmoves, moveOverhead);
+    } else if (g.depth < 0 && g.nodes < 0 && g.mate < 0 && !g.ponder) {
+        moveTimeBudget(UNLIMITED_GO_MS, moveOverhead);
     } else {
         normalTime.savedTime = 0;
     }
@@ -135,7 +146,7 @@ static bool needsIdleEngine(const char *word) {
 // One line while a "go" is under way: during the search (from its input poll) or while the
 // best move waits for "stop" or "ponderhit". Returns at once when no line is known yet.
 static void answerDuringGo() {
-    char head[64];
+    char head[256]; // a whole line: blanks before the word do not hide it
     if (!peekInputLine(head, sizeof head)) {
         if (inputEnded())
             quitEngine(); // the GUI has gone
@@ -231,7 +242,7 @@ static bool expectedReply(int16_t best, char *out, size_t size) {
 static void announceBestMove() {
     ply = 0;
     generateRootMoves();
-    if (mvstore[1] == 0) {
+    if (mvstore[1] == 0 || positionRefused) {
         std::printf("bestmove 0000\n");
         return;
     }
@@ -259,7 +270,11 @@ void uciGo(char *args) {
     reportedLength = 0;
     ply = 0;
     generateRootMoves();
-    if (mvstore[1] == 0) {
+    if (positionRefused) {
+        // No position was given that the engine could accept: there is nothing to answer
+        // but the null move.
+        pondering = g.ponder;
+    } else if (mvstore[1] == 0) {
         // Mate or stalemate on the board: there is nothing to search.
         std::printf((depthFlags[0] & DPF_IN_CHECK) ? "info depth 0 score mate 0\n"
                                                    : "info depth 0 score cp 0\n");

@@ -44,40 +44,114 @@ const char *restOfLine(const char *line, const char *word) {
     return *line == ' ' || *line == '\t' ? line + 1 : line;
 }
 
-// The number formed by the digits of a text (other characters are skipped), at most nine.
-static int32_t digitsOf(const char *s) {
-    int32_t v = 0;
-    for (int n = 0; *s && n < 9; s++)
-        if (*s >= '0' && *s <= '9') {
-            v = v * 10 + (*s - '0');
-            n++;
-        }
-    return v;
+// The GUI's clocks ("time", "otim") in centiseconds are kept within a hundred hours: a larger
+// or negative report is a GUI's error, and in 32 bits of milliseconds it would overflow.
+constexpr int64_t CLOCK_MOST_CS = 100LL * 3600 * 100;
+// Digits read of a number at most: more would overflow 64 bits, and no setting needs them.
+constexpr int NUMBER_DIGITS_MOST = 15;
+
+// The first word of the text when it is a signed decimal number, with a fraction of up to
+// three digits when `scale` is 1000 (seconds read as milliseconds); value is the number times
+// scale. False for anything else, an empty text included.
+static bool readNumber(const char *text, int64_t scale, int64_t &value) {
+    while (*text == ' ' || *text == '\t')
+        text++;
+    const bool negative = *text == '-';
+    if (*text == '-' || *text == '+')
+        text++;
+    int64_t whole = 0, part = 0;
+    int digits = 0;
+    for (; *text >= '0' && *text <= '9'; text++, digits++)
+        if (digits < NUMBER_DIGITS_MOST)
+            whole = whole * 10 + (*text - '0');
+    if (digits == 0)
+        return false;
+    if (*text == '.' && scale == 1000) {
+        int64_t unit = 100;
+        text++;
+        if (*text < '0' || *text > '9')
+            return false;
+        for (; *text >= '0' && *text <= '9'; text++, unit /= 10)
+            part += (*text - '0') * unit; // digits past the thousandths add nothing
+    }
+    if (*text != '\0' && *text != ' ' && *text != '\t')
+        return false;
+    value = whole * scale + part;
+    if (negative)
+        value = -value;
+    return true;
 }
 
-// "level MOVES BASE INC": the fields keep their digits, colons and decimal points.
+static int64_t clampClock(int64_t centiseconds) {
+    return centiseconds < 0 ? 0 : (centiseconds > CLOCK_MOST_CS ? CLOCK_MOST_CS : centiseconds);
+}
+
+// "ping N": answered with N exactly as the GUI wrote it, however long, so that it recognises
+// the answer to its own question.
+static bool pingCommand(const char *arg) {
+    int64_t ignored;
+    if (!readNumber(arg, 1, ignored))
+        return false;
+    while (*arg == ' ' || *arg == '\t')
+        arg++;
+    const int length = (int)std::strcspn(arg, " \t");
+    std::printf("pong %.*s\n", length, arg);
+    return true;
+}
+
+// "level MOVES BASE INC": three fields of digits, colons and decimal points; any other text
+// refuses the command and leaves the old control in place.
 static bool levelCommand(const char *line) {
-    timeFlags &= 0xF8;
     char fields[3][16] = {};
     const unsigned widths[3] = {LEVEL_MOVES_MAX, LEVEL_BASE_MAX, LEVEL_INCREMENT_MAX};
     const char *p = restOfLine(line, "level");
     for (int f = 0; f < 3; f++) {
-        while (*p == ' ')
+        while (*p == ' ' || *p == '\t')
             p++;
         unsigned n = 0;
-        for (; *p && *p != ' '; p++) {
-            if ((*p >= '0' && *p <= '9') || *p == ':' || *p == '.') {
-                if (n >= widths[f])
-                    return false;
-                fields[f][n++] = *p;
-            }
+        for (; *p && *p != ' ' && *p != '\t'; p++) {
+            if (!((*p >= '0' && *p <= '9') || *p == ':' || *p == '.') || n >= widths[f])
+                return false;
+            fields[f][n++] = *p;
         }
     }
+    while (*p == ' ' || *p == '\t')
+        p++;
+    if (*p != '\0')
+        return false;
     const int32_t budget = chk_time(fields[0], fields[1], fields[2]);
     if (budget < 0)
         return false;
     normalTime.searchTime = budget;
     s_depth = 30;
+    return true;
+}
+
+// The settings that take one number. False when the argument is no number the command can
+// use; the old setting stays then.
+static bool numberSetting(const char *word, const char *arg) {
+    int64_t v = 0;
+    if (!std::strcmp(word, "time") || !std::strcmp(word, "otim")) {
+        if (!readNumber(arg, 1, v))
+            return false;
+        if (word[0] == 't')
+            timeReport((int32_t)clampClock(v));
+        else
+            opptimeleft = (int32_t)(clampClock(v) * 10);
+    } else if (!std::strcmp(word, "st")) {
+        // Seconds per move, fractions included ("st 0.5").
+        if (!readNumber(arg, 1000, v) || v <= 0)
+            return false;
+        setFixedTime((int32_t)(v < NO_TIME_LIMIT ? v : NO_TIME_LIMIT));
+        s_depth = 30;
+    } else if (!std::strcmp(word, "sd")) {
+        // A depth limit on top of the clock, which keeps running.
+        if (!readNumber(arg, 1, v) || v <= 0)
+            return false;
+        s_depth = (int8_t)(v > 30 ? 30 : v);
+    } else {
+        return false;
+    }
     return true;
 }
 
@@ -136,25 +210,17 @@ xbSetting xboardSetting(const char *word, char *line) {
         searchFlags |= SF_PONDER_ON;
     else if (!std::strcmp(word, "computer"))
         detectionFlags |= DF_FULL_ANALYSIS;
-    else if (!std::strcmp(word, "level"))
-        return levelCommand(line) ? xbSetting::DONE : xbSetting::REFUSED;
-    else if (!std::strcmp(word, "time"))
-        timeReport(digitsOf(restOfLine(line, word)));
-    else if (!std::strcmp(word, "otim"))
-        opptimeleft = digitsOf(restOfLine(line, word)) * 10;
-    else if (!std::strcmp(word, "ping"))
-        std::printf("pong %d\n", digitsOf(restOfLine(line, word)));
-    else if (!std::strcmp(word, "st")) {
-        const int32_t seconds = digitsOf(restOfLine(line, word));
-        if (seconds > 0) {
-            setFixedTime(seconds < NO_TIME_LIMIT / 1000 ? seconds * 1000 : NO_TIME_LIMIT);
-            s_depth = 30;
+    else if (!std::strcmp(word, "level") || !std::strcmp(word, "time") ||
+             !std::strcmp(word, "otim") || !std::strcmp(word, "st") || !std::strcmp(word, "sd") ||
+             !std::strcmp(word, "ping")) {
+        const char *arg = restOfLine(line, word);
+        const bool read = word[0] == 'l'   ? levelCommand(line)
+                          : word[0] == 'p' ? pingCommand(arg)
+                                           : numberSetting(word, arg);
+        if (!read) {
+            std::printf("Error (bad argument): %s\n", line);
+            return xbSetting::REFUSED;
         }
-    } else if (!std::strcmp(word, "sd")) {
-        // A depth limit on top of the clock, which keeps running.
-        const int32_t depth = digitsOf(restOfLine(line, word));
-        if (depth > 0)
-            s_depth = (int8_t)(depth > 30 ? 30 : depth);
     } else if (!std::strcmp(word, "hint"))
         hintCommand();
     else if (!std::strcmp(word, "bk"))
@@ -166,11 +232,9 @@ xbSetting xboardSetting(const char *word, char *line) {
 
 void answerSetting(const char *word, char *line) {
     // A line the engine does not know is answered and changes nothing: the game goes on.
-    const xbSetting s = xboardSetting(word, line);
-    if (s == xbSetting::NONE)
+    // (A refused argument has had its own answer.)
+    if (xboardSetting(word, line) == xbSetting::NONE)
         std::printf("Error (unknown command): %s\n", line);
-    else if (s == xbSetting::REFUSED)
-        std::printf("Error (bad argument): %s\n", line);
 }
 
 void refuseMove(const char *move) { std::printf("Illegal move: %s\n", move); }
@@ -198,24 +262,45 @@ static void newGame() {
     normalTime.savedTime = 0;
 }
 
-// "setboard FEN": a refused position leaves the initial position and no game.
+// "setboard FEN", at any time: the engine is in force mode, and every position a legal game
+// can reach is set up (the GUI may send K v K, three knights, a mate). A position whose game is
+// already decided stays without a game: "go" answers it with the result. A refused one leaves
+// the engine without a position to play until "new" or an accepted "setboard".
 static void setBoard(const char *fen) {
-    gameFlags = (uint8_t)((gameFlags & 0x8A) | 0x15);
     ply = 0;
-    if (fen[0] != '\0' && FENcheck(fen) && setUpFEN(fen)) {
-        gameFlags &= (uint8_t)~GF_NO_GAME;
+    gameFlags = (uint8_t)((gameFlags & 0x8A) | 0x15);
+    searchFlags &= SF_PONDER_ON;
+    detectionFlags = (uint8_t)((detectionFlags & 0x17) | DF_FORCE | DF_KEEP_READING);
+    char full[256];
+    completeGivenFEN(fen, full, sizeof full);
+    if (full[0] != '\0' && FENcheck(full) && setUpFEN(full, FEN_ANY_LEGAL)) {
+        if (!isGameDecided())
+            gameFlags &= (uint8_t)~GF_NO_GAME;
         return;
     }
     std::printf("tellusererror Invalid position\n");
-    newGamePosition();
+    refuseGivenPosition();
     gameFlags = (uint8_t)((gameFlags & 0x82) | 0x15);
-    // The GUI goes on talking xboard: the input mode survives the refusal.
-    detectionFlags = (uint8_t)((detectionFlags & 0xC7) | DF_KEEP_READING);
-    searchFlags = 0;
     s_depth = 30;
 }
 
+// "go" on a game already decided (a mate, stalemate or bare kings that was set up, or a game
+// that has ended): the result is the answer, and the engine stays passive.
+static bool answerDecidedGame() {
+    if (!isGameDecided())
+        return false;
+    gameFlags &= (uint8_t)~GF_NO_GAME;
+    checkGame();
+    return true;
+}
+
 void xboardGo() {
+    if (positionRefused) {
+        std::printf("Error (no valid position): go\n");
+        return;
+    }
+    if (answerDecidedGame())
+        return;
     gameFlags |= GF_ENGINE_ACTIVE;
     detectionFlags &= 0x17;
     playSideToMove();
@@ -229,10 +314,11 @@ void xboardPlayOther() {
     generateRootMoves();
 }
 
-// "usermove" while the engine is passive: the move is played without a reply; a text that
-// names no legal move is refused and changes nothing.
+// "usermove" while the engine is passive: the move is played without a reply. A text that
+// names no legal move, or comes when no valid position stands, is refused and changes
+// nothing.
 static void userMove(const char *move) {
-    const int16_t i = enterTypedMove(move);
+    const int16_t i = positionRefused ? -1 : enterTypedMove(move);
     if (i < 0) {
         refuseMove(move);
         detectionFlags |= DF_KEEP_READING;

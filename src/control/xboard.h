@@ -42,8 +42,8 @@ void analysisPollSearch();
 // Shared by the two handlers (xboard.cpp).
 enum class xbSetting { NONE, DONE, REFUSED };
 // Commands that act at once in either state: settings, clocks, "ping", "hint" and the
-// harmless words GUIs send. NONE when the word is none of them; REFUSED when a "level"
-// cannot be read.
+// harmless words GUIs send. NONE when the word is none of them; REFUSED when its argument
+// cannot be read: "Error (bad argument): LINE" is printed then and the old setting stays.
 xbSetting xboardSetting(const char *word, char *line);
 // The first blank-delimited word of a line.
 void firstWord(const char *line, char *word, unsigned size);

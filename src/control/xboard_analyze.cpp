@@ -16,6 +16,7 @@ bool analyzing = false;
 static bool searchWanted;    // the position changed (or analysis began): think about it afresh
 static uint64_t analysedKey; // the position the best line (pv[0]) of the analysis belongs to
 static bool hasBestLine = false;
+static bool nothingToAnalyse; // no legal move, or no valid position: no search ran
 
 void startAnalysis() {
     analyzing = true;
@@ -25,6 +26,10 @@ void startAnalysis() {
 // ".": how far the analysis has got: centiseconds, nodes, depth, the root moves still to
 // search at this depth and their number, and the move being searched.
 static void statusLine() {
+    if (nothingToAnalyse) {
+        std::printf("stat01: 0 0 0 0 0\n");
+        return;
+    }
     int32_t cs = (now() - normalTime.startTime) / 10;
     const int total = mvstore[1];
     const move_list &current = currentline[0];
@@ -58,8 +63,9 @@ static void analysisHint() {
 // thinking lines shown. The game's own settings are put back afterwards.
 static void analysisSearch() {
     generateRootMoves();
-    if (mvstore[1] == 0)
-        return; // mate or stalemate: nothing to think about
+    nothingToAnalyse = mvstore[1] == 0 || positionRefused;
+    if (nothingToAnalyse)
+        return; // mate, stalemate or no valid position: nothing to think about, no move
     const uint8_t control = timeFlags & 0x0F, shown = detectionFlags & (DF_POST | DF_SHOW_PV);
     const uint8_t book = gameFlags & GF_BOOK_ON;
     const int32_t budget = normalTime.searchTime, banked = normalTime.savedTime;
@@ -129,7 +135,7 @@ void analyzePosition() {
 }
 
 void analysisPollSearch() {
-    char head[64];
+    char head[256]; // a whole line: blanks before the word do not hide it
     if (!peekInputLine(head, sizeof head)) {
         if (inputEnded())
             quitEngine();

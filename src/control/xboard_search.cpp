@@ -24,7 +24,7 @@ static void userMove(const char *line) {
         refuseMove(move); // the engine is thinking on its own move: not the opponent's turn
         return;
     }
-    const int16_t i = enterTypedMove(move);
+    const int16_t i = positionRefused ? -1 : enterTypedMove(move);
     if (i < 0) {
         refuseMove(move);
         return;
@@ -95,6 +95,20 @@ static void searchLine(char *line) {
 void pollInputSearch() {
     if (!inputWaiting() && !inputEnded())
         return;
+    char head[256], word[16]; // a whole line: blanks before the word do not hide it
+    if (!peekInputLine(head, sizeof head)) {
+        if (!inputEnded())
+            return; // the rest of the line is on its way
+    } else {
+        firstWord(head, word, sizeof word);
+        if (!std::strcmp(word, "setboard")) {
+            // A new position ends the engine's play: force mode (stop code 6) takes a
+            // predicted reply back and stops a running search; the line stays unread, and the
+            // passive handler sets the position up once the search has unwound.
+            stopSearch = 6;
+            return;
+        }
+    }
     char line[256];
     if (!readInputLine(line, sizeof line))
         quitEngine(); // the GUI has gone

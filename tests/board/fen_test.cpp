@@ -17,11 +17,11 @@ namespace {
 const char *START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 
 // Runs FENpos on a syntactically valid line and returns what it printed.
-std::string refusalOf(const char *fen, int *result) {
+std::string refusalOf(const char *fen, int *result, fenRules rules = FEN_CONSOLE) {
     ensureSetup();
     EXPECT_TRUE(FENcheck(fen)) << fen;
     testing::internal::CaptureStdout();
-    *result = setUpFEN(fen);
+    *result = setUpFEN(fen, rules);
     return testing::internal::GetCapturedStdout();
 }
 
@@ -219,6 +219,11 @@ TEST(FenPos, RefusalMessages) {
         {"4k3/8/8/8/8/8/PPPPPPP1/NNNBBBK1 w - - 0 1", "Error. Too many white bishops.\n"},
         {"qqk5/pppppppp/8/8/8/8/8/4K3 w - - 0 1", "Error. Too many black queens.\n"},
         {"8/PPPPPPPP/8/7k/8/8/8/NNN4K w - - 0 1", "Error. Too many white knights.\n"},
+        // Bishops count by square colour: two on dark squares beside eight pawns.
+        {"4k3/8/8/8/8/8/PPPPPPPP/B1B1K3 w - - 0 1", "Error. Too many white bishops.\n"},
+        {"b1b1k3/pppppppp/8/8/8/8/8/4K3 w - - 0 1", "Error. Too many black bishops.\n"},
+        // Three on dark squares with one pawn missing: the total alone would allow them.
+        {"4k3/8/8/8/8/8/1PPPPPPP/B1B1K1B1 w - - 0 1", "Error. Too many white bishops.\n"},
         // Knights plus bishops of one square colour (a8 light, b8 dark).
         {"nnnbk3/8/8/8/8/8/8/4K3 w - - 0 1", "Error. Too many black squared black bishops.\n"},
         {"nnbnk3/8/8/8/8/8/8/4K3 w - - 0 1", "Error. Too many white squared black bishops.\n"},
@@ -281,4 +286,70 @@ TEST(FenPos, SeventeenMenRefusedEvenWithoutTheSyntaxCheck) {
     testing::internal::CaptureStdout();
     EXPECT_EQ(FENpos(fen), 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error. Too many black bishops.\n");
+}
+
+TEST(FenPos, AnyLegalRulesAcceptWhatGamesReach) {
+    // Refused at the console with its message, set up for a GUI.
+    const struct {
+        const char *fen, *consoleMessage;
+    } cases[] = {
+        {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", "Error. Insufficient material.\n"},
+        {"4k3/8/8/8/8/8/8/4KN2 w - - 0 1", "Error. Insufficient material.\n"},
+        {"4k3/8/8/8/8/8/8/4KB2 b - - 0 1", "Error. Insufficient material.\n"},
+        {"4k3/8/8/8/8/8/8/NN1BKB2 b - - 0 1", "Error. Too many white squared white bishops.\n"},
+        {"4k3/8/8/8/8/8/8/NN1NKB2 w - - 0 1", "Error. Too many white squared white bishops.\n"},
+        {"n3k1n1/8/8/8/8/8/8/NN2K1NN b - - 0 1", "Error. Too many white knights.\n"},
+        {"4k3/8/8/8/8/8/8/RR2K1R1 w - - 0 1", "Error. Too many white rooks.\n"},
+        {"8/8/8/k7/8/8/8/1QQQKQQQ w - - 0 1", "Error. Too many white queens.\n"},
+        {"2b1kb2/1ppppp2/8/8/8/8/8/R3K1b1 w Q - 0 1", ""}, // accepted by both
+        {"7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", "Error. Not a valid position.\n"},
+        {"rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR w KQkq - 1 3",
+         "Error. Not a valid position.\n"},
+    };
+    for (const auto &c : cases) {
+        int result = -1;
+        EXPECT_EQ(refusalOf(c.fen, &result), c.consoleMessage) << c.fen;
+        EXPECT_EQ(result, c.consoleMessage[0] == '\0' ? 1 : 0) << c.fen;
+        EXPECT_EQ(refusalOf(c.fen, &result, FEN_ANY_LEGAL), "") << c.fen;
+        EXPECT_EQ(result, 1) << c.fen;
+        EXPECT_TRUE(verifyPosition("fen any legal", 0)) << c.fen;
+    }
+    // What no game reaches stays refused for a GUI too.
+    const struct {
+        const char *fen, *message;
+    } impossible[] = {
+        {"4k3/8/8/8/8/8/PPPPPPPP/B1B1K3 w - - 0 1", "Error. Too many white bishops.\n"},
+        {"4k3/8/8/8/8/8/PPPPPPPP/RR2K1R1 w - - 0 1", "Error. Too many white rooks.\n"},
+        {"4k3/8/8/8/8/P7/PPPPPPPP/4K3 w - - 0 1", "Error. Too many white pawns.\n"},
+        {"8/8/8/8/8/8/8/4K3 w - - 0 1", "Error. No black king.\n"},
+        {"4k3/8/8/8/8/8/8/r3K3 b - - 0 1", "Error. Invalid position.\n"},
+        {"4k3/8/8/8/8/8/2np4/3QK3 w - - 0 1", "Error. Not a valid position.\n"},
+        {"r3k2r/8/8/8/8/8/8/R3K3 w KQkq - 0 1", "Error. Incorrect castle rights.\n"},
+    };
+    for (const auto &c : impossible) {
+        int result = -1;
+        EXPECT_EQ(refusalOf(c.fen, &result, FEN_ANY_LEGAL), c.message) << c.fen;
+        EXPECT_EQ(result, 0) << c.fen;
+    }
+}
+
+TEST(FenPos, CastlingRookFoundAmongPromotedRooks) {
+    // The h1 rook is listed third of three; the king-side right needs it in the second slot.
+    int result = -1;
+    EXPECT_EQ(refusalOf("r3k2r/pppppp2/8/8/8/8/3PPP2/RR2K2R w Kkq - 0 1", &result, FEN_ANY_LEGAL),
+              "");
+    ASSERT_EQ(result, 1);
+    EXPECT_EQ(tracker[0].whiteRook[1], 63);
+    EXPECT_TRUE(verifyPosition("fen three rooks", 0));
+    bool castled = false;
+    for (int i = 0; i < mvstore[1]; i++)
+        if (searchData[0][i].type & MT_CASTLE_SHORT) {
+            mvstack(&searchData[0][i], (int16_t)i);
+            EXPECT_EQ(tracker[1].whiteRook[1], 61);
+            gameFlags ^= GF_WHITE_TO_MOVE;
+            EXPECT_TRUE(verifyPosition("castle among three rooks", 1));
+            gameFlags ^= GF_WHITE_TO_MOVE;
+            castled = true;
+        }
+    EXPECT_TRUE(castled);
 }

@@ -123,23 +123,20 @@ class Positions(UciCase):
         self.assertEqual(self.ready(s), "")
         s.send("go depth 2\n")
         self.assert_mover(self.best(s)[0], play(START_ROWS, *moves.split()[:6]))
-        # An illegal move stops the list: the position is the one before it, White to move.
+        # An illegal move refuses the position: no move of another position is answered.
         s.send("position startpos moves e2e4 e7e5 e1e3 d7d5\n")
-        self.assertEqual(self.ready(s),
-                         "info string Illegal move e1e3: the moves from it on are not played\n")
+        self.assertEqual(self.ready(s), "info string Invalid position: illegal move e1e3\n")
         s.send("go depth 2\n")
-        self.assert_mover(self.best(s)[0], play(START_ROWS, "e2e4", "e7e5"))
+        self.assertEqual(self.best(s), ("0000", None))
         self.assertEqual(s.finish("quit\n"), 0)
 
     def test_malformed_and_unknown_lines_change_nothing(self):
         s = self.open()
         s.send("position fen %s moves %s\n" % (FORCED_FEN, FORCED_MOVES))
-        s.send("foo bar\n\n   \nposition\nposition fen\nposition fen not a fen\n"
-               "position nowhere\nsetoption\nsetoption name\nsetoption name Nonsense value 1\n"
+        s.send("foo bar\n\n   \nsetoption\nsetoption name\nsetoption name Nonsense value 1\n"
                "setoption name Move Overhead value lots\nsetoption name Ponder value maybe\n"
                "setoption name clear hash\nstop\nponderhit\ndebug on\n" + "x" * 100000 + "\n")
-        self.assertEqual(self.ready(s), "info string Invalid position: not a fen\n"
-                                        "info string No such option: Nonsense\n")
+        self.assertEqual(self.ready(s), "info string No such option: Nonsense\n")
         s.send("go depth 3\n")  # still the forced position
         self.assertEqual(self.best(s), ("b3b8", None))
         self.assertEqual(s.finish("quit\n"), 0)

@@ -57,7 +57,7 @@ class StartUp(XboardCase):
         single = "setboard k5r1/8/8/8/p7/7p/P6P/7K w - - 0 1\n"  # White's one move: a3
         for n, (text, answer) in enumerate((
                 ("setboard \n", refused), ("setboard this is no position\n", refused),
-                ("setboard 4k3/8/8/8/8/8/8/RR2K1R1 w - - 0 1\n",
+                ("setboard 4k3/8/8/8/8/8/PPPPPPPP/RR2K1R1 w - - 0 1\n",
                  "Error. Too many white rooks.\n" + refused),
                 # Cut to the line buffer, not overflowed, and answered as no command.
                 ("x" * 3000 + "\n", "Error (unknown command): %s\n" % ("x" * 255)),
