@@ -14,6 +14,7 @@
 #include "control/uci.h"
 #include "control/xboard.h"
 #include "movegen/movegen.h"
+#include "search/tt.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -58,6 +59,7 @@ static const char *const HELP_TEXT = "new    - new game\n"
 // The state of a new game with the settings kept ("new", and a refused FEN).
 static void newGame() {
     newGamePosition();
+    warmHashTables();
     searchFlags = 0;
     gameFlags = (uint8_t)((gameFlags & 0x82) | 0x14);
     detectionFlags = (uint8_t)((detectionFlags & 0xC3) | DF_KEEP_READING);

@@ -7,6 +7,7 @@
 #include "control/control.h"
 #include "control/game.h"
 #include "control/io.h"
+#include "search/tt.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -230,10 +231,14 @@ static void uciCommand(char *line) {
     if (!std::strcmp(word, "uci")) {
         uciIdentify();
     } else if (!std::strcmp(word, "isready")) {
+        // The GUI waits for the answer before it starts a clock: the tables' memory is
+        // touched now, not in the first search.
+        warmHashTables();
         std::printf("readyok\n");
     } else if (!std::strcmp(word, "ucinewgame")) {
         ply = 0;
         newGamePosition();
+        warmHashTables();
         normalTime.savedTime = 0; // time banked in the last game is no time of this one
         readyForPlay();
     } else if (!std::strcmp(word, "setoption")) {

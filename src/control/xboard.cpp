@@ -10,6 +10,7 @@
 #include "control/movetext.h"
 #include "control/timecontrol.h"
 #include "search/search.h"
+#include "search/tt.h"
 
 #include <cstdio>
 #include <cstring>
@@ -255,6 +256,7 @@ bool hasDeferredLine() { return lineDeferred; }
 // mode, so that the user's first move as White gets a reply without a "go".
 static void newGame() {
     newGamePosition();
+    warmHashTables();
     gameFlags = (uint8_t)((gameFlags & 0x82) | 0x14 | GF_ENGINE_ACTIVE);
     searchFlags = 0;
     detectionFlags = (uint8_t)((detectionFlags & 0x17) | DF_XBOARD_INPUT);
@@ -338,6 +340,7 @@ void xboardGameLine(char *line) {
     }
     if (!std::strcmp(word, "protover")) {
         std::printf("%s", FEATURES);
+        warmHashTables(); // a game is being set up: the tables' memory is touched before any clock
     } else if (!std::strcmp(word, "new")) {
         newGame();
     } else if (!std::strcmp(word, "result")) {

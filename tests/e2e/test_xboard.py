@@ -5,7 +5,7 @@ import tempfile
 import time
 import unittest
 
-from engine import EngineTestCase, Session, run_from_file
+from engine import RELEASE, EngineTestCase, Session, run_from_file
 
 FEATURES = ('feature sigint=0 sigterm=0 colors=0 setboard=1 usermove=1 playother=1'
             ' myname="Morvaquint 3.3" variants="normal" name=0 ping=1 san=1 done=1\n')
@@ -50,6 +50,28 @@ class StartUp(XboardCase):
         late.send("xboard\nprotover 2\n")
         self.assertEqual(late.expect("done=1\n"), "\n" + FEATURES)
         self.assertEqual(late.finish("quit\n"), 0)
+
+    def test_tables_are_touched_while_the_game_is_set_up(self):
+        # Start-up stays small; the GUI's set-up ("protover", "new") makes the system back the
+        # tables' memory then, not in the first search under a clock.
+        def resident_mb(s):
+            with open("/proc/%d/status" % s.proc.pid) as f:
+                for line in f:
+                    if line.startswith("VmRSS:"):
+                        return int(line.split()[1]) // 1024
+            return 0
+        folder = tempfile.TemporaryDirectory()
+        self.addCleanup(folder.cleanup)
+        s = Session(cwd=folder.name)
+        self.addCleanup(s.kill)
+        s.send("xboard\nping 1\n")
+        s.expect("pong 1\n")
+        if RELEASE:  # the sanitizers' own memory comes on top in the test build
+            self.assertLess(resident_mb(s), 20)
+        s.send("protover 2\nnew\nping 2\n")
+        s.expect("pong 2\n")
+        self.assertGreater(resident_mb(s), 60)
+        self.assertEqual(s.finish("quit\n"), 0)
 
     def test_setboard_refusals_long_lines_and_bad_moves(self):
         s = self.open()
