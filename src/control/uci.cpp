@@ -174,11 +174,50 @@ static bool setUpGivenFEN(const char *given) {
 // can set up (a malformed or impossible FEN, an illegal move in the list) is refused as a
 // whole: "go" then answers "bestmove 0000" until a valid position arrives, never a move of
 // another position.
+// The last position line accepted, its words joined by single blanks and always holding
+// "moves": a line that extends it continues the same game.
+static char lastPosition[UCI_LINE_MAX + 16];
+
+// Whether the position line p continues the game of the last accepted one (the same start and
+// its moves followed by more). Fills `normal` with the line's normal form.
+static bool continuesGame(const char *p, char *normal, size_t size) {
+    size_t n = 0;
+    bool hasMoves = false;
+    while (*p) {
+        while (*p == ' ' || *p == '\t')
+            p++;
+        const char *w = p;
+        while (*p && *p != ' ' && *p != '\t')
+            p++;
+        const size_t len = (size_t)(p - w);
+        if (len == 0 || n + len + 2 >= size)
+            break;
+        if (n)
+            normal[n++] = ' ';
+        std::memcpy(normal + n, w, len);
+        n += len;
+        hasMoves = hasMoves || (len == 5 && !std::strncmp(w, "moves", 5));
+    }
+    normal[n] = '\0';
+    if (!hasMoves && n + 7 < size)
+        std::strcat(normal, n ? " moves" : "moves");
+    const size_t old = std::strlen(lastPosition);
+    return old > 0 && !std::strncmp(normal, lastPosition, old) &&
+           (normal[old] == '\0' || normal[old] == ' ');
+}
+
 static void setPosition(char *p) {
     ply = 0;
+    char normal[sizeof lastPosition];
+    const bool continues = continuesGame(p, normal, sizeof normal);
+    lastPosition[0] = '\0'; // until this line is accepted
     const char *t = nextToken(p);
     if (t && !std::strcmp(t, "startpos")) {
         startpos();
+        // What the search learnt stays while the GUI goes on with the same game; another
+        // game or position starts from empty tables.
+        if (!continues)
+            clearSearchMemory();
         t = nextToken(p);
     } else if (t && !std::strcmp(t, "fen")) {
         char fen[FEN_TEXT_MAX] = "";
@@ -219,6 +258,7 @@ static void setPosition(char *p) {
         }
         playRootMove(i);
     }
+    std::strcpy(lastPosition, normal);
 }
 
 // One command line while no search runs. Unknown words and "stop" or "ponderhit" without a
