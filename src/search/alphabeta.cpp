@@ -102,6 +102,10 @@ static void probeChild(childWork &w, int16_t alpha, int16_t beta) {
     w.scoreType = scoreType;
     if (r == HASH_NO_ENTRY || r == HASH_UNUSABLE || w.needQuiesce)
         return;
+    // The root's moves and the old principal line are searched above the horizon, never
+    // answered: their lines are the variation the engine reports, plays and ponders on.
+    if (w.depth > 0 && (ply == 1 || w.onPV))
+        return;
     w.e = r;
     w.decided = true;
     w.value = -r;
