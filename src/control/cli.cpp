@@ -5,6 +5,7 @@
 #include "board/position.h"
 #include "control/bench.h"
 #include "control/control.h"
+#include "control/epd.h"
 #include "control/makebook.h"
 #include "control/movetext.h"
 #include "control/perft.h"
@@ -149,6 +150,14 @@ int runCommandLine(int argc, char **argv) {
     }
     if (!std::strcmp(entry, "makebook"))
         return makeBookEntry(argc, argv);
+    if (!std::strcmp(entry, "epd")) {
+        const int ms = argc > 3 ? numberInRange(argv[3], 1, 3600000) : -1;
+        if (ms < 0) {
+            std::printf("usage: morvaquint epd FILE MILLISECONDS\n");
+            return 2;
+        }
+        return runEPD(argv[2], ms);
+    }
     if (!std::strcmp(entry, "speed"))
         return runSpeed();
     return -1;

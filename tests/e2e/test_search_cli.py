@@ -1,5 +1,6 @@
 """The evaluation and search command-line entries and the bench signature."""
 import re
+import tempfile
 import unittest
 
 from engine import EngineTestCase, run
@@ -73,3 +74,29 @@ class SearchEntry(EngineTestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class EpdEntry(EngineTestCase):
+    def test_suite_counts_best_moves_moves_to_avoid_and_skips(self):
+        # A best move found (check marks in the suite's notation are accepted), a move to
+        # avoid that is avoided, a best move missed, and lines that are no test are skipped.
+        suite = ('6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - bm Rd8#; id "back rank";\n'
+                 'rnbqkbnr/pppp1ppp/8/4p3/4P3/5Q2/PPPP1PPP/RNB1KBNR b KQkq - am Qh4; id "q";\n'
+                 '6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - bm Kf1; id "missed";\n'
+                 '# a comment\n'
+                 '6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - bm Qd8; id "no such move";\n'
+                 'not a position at all\n')
+        with tempfile.NamedTemporaryFile("w", suffix=".epd") as f:
+            f.write(suite)
+            f.flush()
+            status, out = run(["epd", f.name, "100"])
+        self.assertEqual(status, 0)
+        self.assertIn('1 "back rank" solved: Rd8+ (bm Rd8#)\n', out)
+        self.assertRegex(out, r'2 "q" solved: \S+ \(am Qh4\)\n')
+        self.assertRegex(out, r'3 "missed" missed: Rd8\+ \(bm Kf1\)\n')
+        self.assertIn("4 skipped:", out)
+        self.assertIn("5 skipped:", out)
+        self.assertTrue(out.endswith("solved 2/3\n"))
+        self.assertEqual(run(["epd", "/no/such/file.epd", "100"])[1],
+                         "epd: cannot read /no/such/file.epd\n")
+        self.assertEqual(run(["epd"])[0], 2)
