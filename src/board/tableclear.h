@@ -20,6 +20,11 @@ constexpr size_t LARGE_PAGE = 2 * 1024 * 1024;
 // probes land at random all over the table, and with small pages nearly every one of them
 // also misses the address translation cache. Does nothing where the system has no such pages.
 void adviseLargePages(void *table, size_t bytes);
+// Maps `bytes` of zeroed memory aligned to LARGE_PAGE for a table whose size is chosen at run
+// time; the system backs a page only when it is first touched. Null when refused.
+void *mapTableMemory(size_t bytes);
+// Returns a mapping of mapTableMemory (of the same `bytes`) to the system.
+void unmapTableMemory(void *table, size_t bytes);
 
 // Zeroes every line of the table that the map marks, and the map with it. A search writes
 // a small part of a large table, so this is much cheaper than zeroing the whole of it.

@@ -68,6 +68,8 @@ void uciIdentify() {
     std::printf("option name OwnBook type check default true\n");
     std::printf("option name Move Overhead type spin default %d min 0 max %d\n", DEFAULT_OVERHEAD,
                 MOST_OVERHEAD);
+    std::printf("option name Hash type spin default %d min %d max %d\n", HASH_MB_DEFAULT,
+                HASH_MB_LEAST, HASH_MB_MOST);
     std::printf("option name Clear Hash type button\n");
     std::printf("option name UCI_AnalyseMode type check default false\n");
     std::printf("uciok\n");
@@ -80,6 +82,13 @@ static int checkValue(const char *v) {
     if (!strcasecmp(v, "true"))
         return 1;
     return strcasecmp(v, "false") ? -1 : 0;
+}
+
+// A spin option's value: a whole number in least..most, or false.
+static bool spinValue(const char *v, long least, long most, long &value) {
+    char *end = nullptr;
+    value = std::strtol(v, &end, 10);
+    return end != v && *end == '\0' && value >= least && value <= most;
 }
 
 // "setoption name NAME [value VALUE]": names may hold blanks and are matched without regard
@@ -111,6 +120,15 @@ static void setOption(char *p) {
         const long ms = std::strtol(value, &end, 10);
         if (end != value && *end == '\0')
             moveOverhead = (int32_t)(ms < 0 ? 0 : (ms > MOST_OVERHEAD ? MOST_OVERHEAD : ms));
+    } else if (!strcasecmp(name, "Hash")) {
+        // The tables are mapped anew now, between searches; the GUI's "isready" that follows
+        // has their memory touched before a clock runs.
+        long mb = 0;
+        if (!spinValue(value, HASH_MB_LEAST, HASH_MB_MOST, mb))
+            std::printf("info string Hash must be a number of megabytes from %d to %d: %s\n",
+                        HASH_MB_LEAST, HASH_MB_MOST, value);
+        else if (!resizeHashTables((int32_t)mb))
+            std::printf("info string Not enough memory for %ld MB of hash tables\n", mb);
     } else if (!strcasecmp(name, "Clear Hash")) {
         clearSearchMemory();
     } else if (!strcasecmp(name, "UCI_AnalyseMode")) {

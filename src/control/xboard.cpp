@@ -12,22 +12,24 @@
 #include "search/search.h"
 #include "search/tt.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 // playother=1: a GUI that lets the user switch sides mid-game tells the engine so, instead of
 // putting it in force mode and waiting for a "go" that never comes while the user is on move.
+// memory=1: the GUI says how much memory the hash tables may take ("memory N").
 static const char *const FEATURES = "feature sigint=0 sigterm=0 colors=0 setboard=1 usermove=1 "
-                                    "playother=1 myname=\"Morvaquint 3.3\" variants=\"normal\" "
-                                    "name=0 ping=1 san=1 done=1\n";
+                                    "playother=1 memory=1 myname=\"Morvaquint 3.3\" "
+                                    "variants=\"normal\" name=0 ping=1 san=1 done=1\n";
 
 // Words a GUI sends that need no action here: the feature answers, the opponent's name and
-// rating, the ICS host, hardware hints (one thread, and the table sizes are fixed at start-up),
+// rating, the ICS host, the number of cores (the engine runs one thread),
 // old-style colour commands ("go" and "playother" decide the engine's side), analysis status
 // and the end of an analysis that is no longer running.
 static const char *const HARMLESS[] = {"random", "accepted", "rejected", "variant", "name",
-                                       "rating", "ics",      "memory",   "cores",   "egtpath",
-                                       "option", "white",    "black",    ".",       "exit"};
+                                       "rating", "ics",      "cores",    "egtpath", "option",
+                                       "white",  "black",    ".",        "exit"};
 
 void firstWord(const char *line, char *word, unsigned size) {
     size_t n = 0;
@@ -199,6 +201,30 @@ static void bookCommand() {
     std::printf("\n");
 }
 
+// Megabytes granted by a "memory" that came while a search ran, which must not lose its
+// tables: 0 when none waits.
+static int32_t grantedMemory;
+
+// Sizes the hash tables to the memory granted, at once unless a search is running.
+static bool memoryCommand(const char *arg) {
+    int64_t v = 0;
+    if (!readNumber(arg, 1, v) || v <= 0)
+        return false;
+    grantedMemory = (int32_t)std::clamp<int64_t>(v, HASH_MB_LEAST, HASH_MB_MOST);
+    if (!isSearchPolling())
+        applyGrantedMemory();
+    return true;
+}
+
+void applyGrantedMemory() {
+    if (grantedMemory == 0)
+        return;
+    // Refused by the system, the tables stay as they were: the engine plays on with them.
+    if (!resizeHashTables(grantedMemory))
+        std::printf("telluser Not enough memory for %d MB of hash tables\n", grantedMemory);
+    grantedMemory = 0;
+}
+
 xbSetting xboardSetting(const char *word, char *line) {
     for (const char *h : HARMLESS)
         if (!std::strcmp(word, h))
@@ -213,10 +239,11 @@ xbSetting xboardSetting(const char *word, char *line) {
         detectionFlags |= DF_FULL_ANALYSIS;
     else if (!std::strcmp(word, "level") || !std::strcmp(word, "time") ||
              !std::strcmp(word, "otim") || !std::strcmp(word, "st") || !std::strcmp(word, "sd") ||
-             !std::strcmp(word, "ping")) {
+             !std::strcmp(word, "ping") || !std::strcmp(word, "memory")) {
         const char *arg = restOfLine(line, word);
         const bool read = word[0] == 'l'   ? levelCommand(line)
                           : word[0] == 'p' ? pingCommand(arg)
+                          : word[0] == 'm' ? memoryCommand(arg)
                                            : numberSetting(word, arg);
         if (!read) {
             std::printf("Error (bad argument): %s\n", line);
@@ -393,6 +420,7 @@ void switchToXboard() {
 void pollInputGame() {
     stopSearch = 0;
     detectionFlags &= (uint8_t)~DF_KEEP_READING;
+    applyGrantedMemory(); // the search that kept its tables has ended
     char line[256];
     if (lineDeferred) {
         // Read during the search that has just stopped for it; handled before any newer line.

@@ -45,6 +45,9 @@ enum class xbSetting { NONE, DONE, REFUSED };
 // harmless words GUIs send. NONE when the word is none of them; REFUSED when its argument
 // cannot be read: "Error (bad argument): LINE" is printed then and the old setting stays.
 xbSetting xboardSetting(const char *word, char *line);
+// Sizes the hash tables as a "memory" asked while a search ran; nothing when none is waiting.
+// Called where no search runs.
+void applyGrantedMemory();
 // The first blank-delimited word of a line.
 void firstWord(const char *line, char *word, unsigned size);
 // The text after the command word and one blank ("" when there is none).

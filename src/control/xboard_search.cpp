@@ -93,6 +93,8 @@ static void searchLine(char *line) {
 }
 
 void pollInputSearch() {
+    if (!isSearchPolling())
+        applyGrantedMemory(); // the engine waits for the opponent's move: no search runs
     if (!inputWaiting() && !inputEnded())
         return;
     char head[256], word[16]; // a whole line: blanks before the word do not hide it

@@ -7,6 +7,8 @@
 #include "movegen/movegen.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 // Field layout of an entry.
@@ -26,19 +28,25 @@ constexpr int BOUND_EXACT = 0, BOUND_UPPER = 1, BOUND_LOWER = 2, BOUND_NONE = 3;
 // A checkmate or stalemate is the same at every depth.
 constexpr int TERMINAL_DRAFT = 31;
 
-alignas(LARGE_PAGE) tag_hash store[STORE_SIZE], collstore[COLLSTORE_SIZE],
-    nullstore[NULLSTORE_SIZE], nullcoll[NULLCOLL_SIZE];
+tag_hash *store, *collstore;
+uint32_t storeSize, collstoreSize;
+int32_t hashMegabytes = HASH_MB_DEFAULT;
+alignas(LARGE_PAGE) tag_hash nullstore[NULLSTORE_SIZE], nullcoll[NULLCOLL_SIZE];
 const tag_hash temp_store = {}; // lock 0 marks a slot empty
-// The tables are zero, that is empty, at load; until something is recorded there is nothing
-// to clear, so a start or a game that never searches never touches their memory. Each table
-// keeps a map of the lines written since it was last emptied, so that a clear zeroes only
-// those: every line holding a non-empty entry is marked.
+// The tables are zero, that is empty, when they are made; until something is recorded there
+// is nothing to clear, so a start or a game that never searches never touches their memory.
+// Each table keeps a map of the lines written since it was last emptied, so that a clear
+// zeroes only those: every line holding a non-empty entry is marked. The maps of the main
+// pair share its mapping, behind the two tables, so they always match the tables' sizes.
 static bool tablesWritten = false;
 static_assert(TABLE_LINE % sizeof(tag_hash) == 0, "an entry must not straddle two lines");
-static uint64_t storeWritten[writtenMapWords(sizeof store)],
-    collstoreWritten[writtenMapWords(sizeof collstore)],
-    nullstoreWritten[writtenMapWords(sizeof nullstore)],
+static uint64_t *storeWritten, *collstoreWritten;
+static uint64_t nullstoreWritten[writtenMapWords(sizeof nullstore)],
     nullcollWritten[writtenMapWords(sizeof nullcoll)];
+static void *mainMapping; // store, collstore and their two maps, mainMappingBytes long
+static size_t mainMappingBytes;
+// Whether warmHashTables has touched the fixed tables, and the main pair as now mapped.
+static bool fixedTablesWarm, mainTablesWarm;
 int8_t scoreType;
 uint8_t hashAge;
 
@@ -74,15 +82,15 @@ struct tablePair {
 static tablePair currentTables() {
     if (searchFlags & SF_NULL_SEARCH)
         return {nullstore, NULLSTORE_SIZE, nullcoll, NULLCOLL_SIZE};
-    return {store, STORE_SIZE, collstore, COLLSTORE_SIZE};
+    return {store, storeSize, collstore, collstoreSize};
 }
 
 // Marks the line of an entry about to be written in its table's map.
 static void markEntryWritten(const tag_hash &e) {
     const tag_hash *p = &e;
-    if (p >= store && p < store + STORE_SIZE)
+    if (p >= store && p < store + storeSize)
         markWritten(storeWritten, (size_t)(p - store) * sizeof(tag_hash));
-    else if (p >= collstore && p < collstore + COLLSTORE_SIZE)
+    else if (p >= collstore && p < collstore + collstoreSize)
         markWritten(collstoreWritten, (size_t)(p - collstore) * sizeof(tag_hash));
     else if (p >= nullstore && p < nullstore + NULLSTORE_SIZE)
         markWritten(nullstoreWritten, (size_t)(p - nullstore) * sizeof(tag_hash));
@@ -93,7 +101,7 @@ static void markEntryWritten(const tag_hash &e) {
 // The slot of a key: the key modulo the table size. The sizes are powers of two, so that is
 // the key's low bits (a division here would cost more than the rest of the probe).
 static_assert((STORE_SIZE & (STORE_SIZE - 1)) == 0 &&
-                  (COLLSTORE_SIZE & (COLLSTORE_SIZE - 1)) == 0 &&
+                  (STORE_SIZE_LEAST & (STORE_SIZE_LEAST - 1)) == 0 &&
                   (NULLSTORE_SIZE & (NULLSTORE_SIZE - 1)) == 0 &&
                   (NULLCOLL_SIZE & (NULLCOLL_SIZE - 1)) == 0,
               "table sizes are powers of two");
@@ -260,39 +268,81 @@ static void storeResult(int16_t value, int bound, uint8_t bestType, int bestFrom
                draft, stackBits, mainSearch);
 }
 
+// Maps a main pair of `size` entries with its maps, all zero (empty), and advises large
+// pages before anything touches it. The old pair stays in use when the system refuses.
+static bool mapMainTables(uint32_t size) {
+    const uint32_t coll = size / 8;
+    const size_t storeBytes = (size_t)size * sizeof(tag_hash);
+    const size_t collBytes = (size_t)coll * sizeof(tag_hash);
+    const size_t bytes =
+        storeBytes + collBytes + (writtenMapWords(storeBytes) + writtenMapWords(collBytes)) * 8;
+    char *base = static_cast<char *>(mapTableMemory(bytes));
+    if (!base)
+        return false;
+    adviseLargePages(base, storeBytes + collBytes);
+    unmapTableMemory(mainMapping, mainMappingBytes);
+    mainMapping = base;
+    mainMappingBytes = bytes;
+    store = reinterpret_cast<tag_hash *>(base);
+    collstore = reinterpret_cast<tag_hash *>(base + storeBytes);
+    storeWritten = reinterpret_cast<uint64_t *>(base + storeBytes + collBytes);
+    collstoreWritten = storeWritten + writtenMapWords(storeBytes);
+    storeSize = size;
+    collstoreSize = coll;
+    mainTablesWarm = false;
+    return true;
+}
+
+// The main pair of the default size exists from the program's load, so that every routine
+// (and every test) finds tables; mapping costs address space only until a page is written.
+static bool mapDefaultTables() {
+    if (mapMainTables(STORE_SIZE))
+        return true;
+    std::fprintf(stderr, "The system refused the memory of the hash tables.\n");
+    std::abort();
+}
+static const bool defaultTablesMapped = mapDefaultTables();
+
 // ---------------------------------------------------------------------------
 // Public routines
 // ---------------------------------------------------------------------------
+bool resizeHashTables(int32_t megabytes) {
+    megabytes = std::clamp(megabytes, HASH_MB_LEAST, HASH_MB_MOST);
+    const uint32_t size = storeSizeFor(megabytes);
+    if (size != storeSize && !mapMainTables(size))
+        return false;
+    hashMegabytes = megabytes;
+    return true;
+}
+
 void warmHashTables() {
-    static bool warm = false;
-    if (warm) {
-        clearHashTables();
-        return;
-    }
-    clearHashTables(); // advises large pages before the first touch
+    clearHashTables();
     // Zeroing every line makes the system back each page now, before any clock runs: a first
     // search that touched the pages itself would spend its first moves doing so.
-    std::memset(store, 0, sizeof store);
-    std::memset(collstore, 0, sizeof collstore);
-    std::memset(nullstore, 0, sizeof nullstore);
-    std::memset(nullcoll, 0, sizeof nullcoll);
-    warm = true;
+    if (!mainTablesWarm) {
+        std::memset(store, 0, (size_t)storeSize * sizeof(tag_hash));
+        std::memset(collstore, 0, (size_t)collstoreSize * sizeof(tag_hash));
+        mainTablesWarm = true;
+    }
+    if (!fixedTablesWarm) {
+        std::memset(nullstore, 0, sizeof nullstore);
+        std::memset(nullcoll, 0, sizeof nullcoll);
+        fixedTablesWarm = true;
+    }
 }
 
 void clearHashTables() {
-    // The first clear comes at start-up, before any search has touched the tables.
+    // The first clear comes while a game is set up, before any search has touched the tables.
     static bool advised = false;
     if (!advised) {
-        adviseLargePages(store, sizeof store);
-        adviseLargePages(collstore, sizeof collstore);
         adviseLargePages(nullstore, sizeof nullstore);
         adviseLargePages(nullcoll, sizeof nullcoll);
         advised = true;
     }
     if (!tablesWritten)
         return;
-    clearWrittenLines(store, sizeof store, storeWritten);
-    clearWrittenLines(collstore, sizeof collstore, collstoreWritten);
+    clearWrittenLines(store, (size_t)storeSize * sizeof(tag_hash), storeWritten);
+    clearWrittenLines(collstore, (size_t)collstoreSize * sizeof(tag_hash), collstoreWritten);
     clearWrittenLines(nullstore, sizeof nullstore, nullstoreWritten);
     clearWrittenLines(nullcoll, sizeof nullcoll, nullcollWritten);
     tablesWritten = false;
@@ -370,7 +420,7 @@ int16_t probePVline() {
     ASSERT(ply >= 0 && ply < MAX_PLY);
     moveStack[ply].stackFlags &= (uint8_t)~ST_HASH_MOVE;
     moveStack[ply].hashMove = 0;
-    const tag_hash &e = store[slotIndex(hash[ply], STORE_SIZE)];
+    const tag_hash &e = store[slotIndex(hash[ply], storeSize)];
     if (isEmpty(e) || !isThisPosition(e))
         return noEntry();
     moveStack[ply].exactScored = mateFromRoot(e.scored);

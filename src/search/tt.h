@@ -2,13 +2,30 @@
 #pragma once
 
 #include "board/board.h"
+#include "eval/eval.h"
 
-constexpr uint32_t STORE_SIZE = 4194304, COLLSTORE_SIZE = 524288, NULLSTORE_SIZE = 2097152,
+// Entries of the tables. The main table and its collision table can be resized (the
+// collision table always holds an eighth of the main table's entries); STORE_SIZE and
+// COLLSTORE_SIZE are their sizes until a GUI asks for another. The null-move pair is fixed.
+constexpr uint32_t STORE_SIZE = 4194304, COLLSTORE_SIZE = STORE_SIZE / 8, NULLSTORE_SIZE = 2097152,
                    NULLCOLL_SIZE = 262144;
+constexpr uint32_t STORE_SIZE_LEAST = 65536; // 1 MB: below this the main table is all collisions
 constexpr int16_t HASH_NO_ENTRY = -9900, HASH_UNUSABLE = -9899;
 
-extern tag_hash store[STORE_SIZE], collstore[COLLSTORE_SIZE], nullstore[NULLSTORE_SIZE],
-    nullcoll[NULLCOLL_SIZE];
+// Memory a GUI grants counts all hash tables together, in megabytes: the null-move pair and
+// the pawn hash keep their sizes and the rest goes to the main pair.
+constexpr int64_t HASH_MB = 1024 * 1024;
+constexpr int64_t FIXED_HASH_BYTES = (int64_t)(NULLSTORE_SIZE + NULLCOLL_SIZE) * sizeof(tag_hash) +
+                                     (int64_t)PAWN_HASH_SIZE * sizeof(tag_pnhash);
+constexpr int32_t HASH_MB_DEFAULT =
+    (int32_t)((FIXED_HASH_BYTES + (int64_t)(STORE_SIZE + COLLSTORE_SIZE) * sizeof(tag_hash)) /
+              HASH_MB);
+constexpr int32_t HASH_MB_LEAST = 1, HASH_MB_MOST = 4096;
+
+extern tag_hash *store, *collstore; // the main pair, storeSize and collstoreSize entries
+extern uint32_t storeSize, collstoreSize;
+extern int32_t hashMegabytes; // the memory the main pair was last sized for
+extern tag_hash nullstore[NULLSTORE_SIZE], nullcoll[NULLCOLL_SIZE];
 extern const tag_hash temp_store; // the empty entry
 extern int8_t scoreType;          // 0 exact static score, 1 estimated, 2 nothing found
 extern uint8_t hashAge;           // the search under way, as the entries it writes record it
@@ -29,6 +46,21 @@ void clearHashTables();
 // Empties the tables and, the first time, touches all of their memory, so that the system
 // backs it before a clock runs; called while a game is being set up, never at start-up.
 void warmHashTables();
+// Main-table entries for `megabytes` of all tables together: the largest power of two whose
+// pair (9/8 of its entries) fits beside the fixed tables, never fewer than STORE_SIZE_LEAST.
+constexpr uint32_t storeSizeFor(int32_t megabytes) {
+    const int64_t bytes = (int64_t)megabytes * HASH_MB - FIXED_HASH_BYTES;
+    uint32_t size = STORE_SIZE_LEAST;
+    while ((int64_t)size * 2 * 9 / 8 * (int64_t)sizeof(tag_hash) <= bytes && size < (1u << 30))
+        size *= 2;
+    return size;
+}
+static_assert(storeSizeFor(HASH_MB_DEFAULT) == STORE_SIZE, "the default memory is today's tables");
+// Sizes the main pair for `megabytes` (HASH_MB_LEAST..HASH_MB_MOST) of all tables together.
+// A new size gets new, empty tables, whose memory is touched by the next warmHashTables; the
+// same size keeps the tables as they are. False, with the old tables kept, when the system
+// refuses the memory. Never called while a search runs.
+bool resizeHashTables(int32_t megabytes);
 // Best move stored for the position at ply (primary table, then collision table; the null
 // tables while SF_NULL_SEARCH). Returns false when none; promote is 0 or 2..5.
 bool lookupHashMove(int8_t &from, int8_t &to, int8_t &promote);

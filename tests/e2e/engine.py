@@ -122,6 +122,15 @@ class EngineTestCase(unittest.TestCase):
         return s
 
 
+def resident_mb(session):
+    """The engine's resident memory in megabytes (Linux)."""
+    with open("/proc/%d/status" % session.proc.pid) as f:
+        for line in f:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1]) // 1024
+    return 0
+
+
 class Session:
     """The engine in a pipe, driven line by line: sends text, waits for expected output."""
 

@@ -7,12 +7,14 @@ import tempfile
 import time
 import unittest
 
-from engine import START_ROWS, EngineTestCase, Session, play, run, run_from_file
+from engine import (START_ROWS, EngineTestCase, Session, play, resident_mb, run,
+                    run_from_file)
 
 IDENTITY = ("id name Morvaquint 3.3\nid author the Morvaquint authors\n"
             "option name Ponder type check default false\n"
             "option name OwnBook type check default true\n"
             "option name Move Overhead type spin default 30 min 0 max 5000\n"
+            "option name Hash type spin default 124 min 1 max 4096\n"
             "option name Clear Hash type button\n"
             "option name UCI_AnalyseMode type check default false\nuciok\n")
 NO_BOOK = "info string Opening book is missing.\n"
@@ -109,6 +111,42 @@ class Options(UciCase):
         self.assertEqual(nodes(), fresh)  # the same tree as a fresh engine's
         s.send("setoption name UCI_AnalyseMode value false\n")
         self.assertEqual(self.ready(s), "")
+        self.assertEqual(s.finish("quit\n"), 0)
+
+
+    def test_hash_sizes_the_tables_between_searches(self):
+        s = self.open()
+        search = "position startpos moves d2d4 d7d5\ngo depth 6\n"
+
+        def nodes(options=""):
+            s.send(options + search)
+            out, move = self.thinking(s)
+            self.assertIn(move, ("c2c4", "g1f3", "c1f4", "b1c3", "e2e3", "c1g5", "g2g3", "e2e4"))
+            self.assertTrue(out.startswith(options and refused), out)
+            return [int(m.group(2)) for m in INFO.finditer(out)][-1]
+
+        fresh = nodes()
+        full = resident_mb(s)  # "isready" has touched the default tables, the search the rest
+        # Refused values change nothing, nor does the size in use: the tables keep what the
+        # search stored.
+        refused = "".join("info string Hash must be a number of megabytes from 1 to 4096: %s\n"
+                          % v for v in ("0", "lots", "4097"))
+        self.assertLess(nodes("setoption name Hash value 0\nsetoption name Hash value lots\n"
+                              "setoption name Hash value 4097\nsetoption name Hash value 124\n"),
+                        fresh * 3 // 4)
+        # 16 MB for all tables leaves the main pair its least size: the memory is given back,
+        # and the engine searches with the small tables.
+        s.send("setoption name Hash value 16\n")
+        self.assertEqual(self.ready(s), "")
+        self.assertGreater(full - resident_mb(s), 60)
+        nodes()
+        # Back to the default size: new tables, as empty as a fresh engine's (only the killer
+        # moves, which a new size does not forget, make the count differ a little).
+        s.send("setoption name hash value 124\n")
+        self.assertEqual(self.ready(s), "")
+        self.assertGreater(nodes(), fresh * 9 // 10)
+        s.send("setoption name Clear Hash\n")
+        self.assertEqual(nodes(), fresh)
         self.assertEqual(s.finish("quit\n"), 0)
 
 

@@ -5,9 +5,9 @@ import tempfile
 import time
 import unittest
 
-from engine import RELEASE, EngineTestCase, Session, run_from_file
+from engine import RELEASE, EngineTestCase, Session, resident_mb, run_from_file
 
-FEATURES = ('feature sigint=0 sigterm=0 colors=0 setboard=1 usermove=1 playother=1'
+FEATURES = ('feature sigint=0 sigterm=0 colors=0 setboard=1 usermove=1 playother=1 memory=1'
             ' myname="Morvaquint 3.3" variants="normal" name=0 ping=1 san=1 done=1\n')
 
 
@@ -54,12 +54,6 @@ class StartUp(XboardCase):
     def test_tables_are_touched_while_the_game_is_set_up(self):
         # Start-up stays small; the GUI's set-up ("protover", "new") makes the system back the
         # tables' memory then, not in the first search under a clock.
-        def resident_mb(s):
-            with open("/proc/%d/status" % s.proc.pid) as f:
-                for line in f:
-                    if line.startswith("VmRSS:"):
-                        return int(line.split()[1]) // 1024
-            return 0
         folder = tempfile.TemporaryDirectory()
         self.addCleanup(folder.cleanup)
         s = Session(cwd=folder.name)
@@ -71,6 +65,31 @@ class StartUp(XboardCase):
         s.send("protover 2\nnew\nping 2\n")
         s.expect("pong 2\n")
         self.assertGreater(resident_mb(s), 60)
+        self.assertEqual(s.finish("quit\n"), 0)
+
+    def test_memory_sizes_the_main_table(self):
+        # All tables together get what "memory" grants, beyond the fixed null-move and pawn
+        # tables (52 MB): 124 MB by default, so 16 MB leaves the main pair at its least, 1.1 MB.
+        # The tables are touched as the game is set up, at the size then granted.
+        default = self.open("new\n")
+        full = resident_mb(default)
+        self.assertEqual(default.finish("quit\n"), 0)
+        s = self.open("memory abc\nmemory 16\ncores 2\nnew\n")
+        self.assertTrue(s.output.endswith(
+            FEATURES + "Error (bad argument): memory abc\npong 999\n"), s.output)
+        small = resident_mb(s)
+        self.assertGreater(full - small, 60, (full, small))
+        # The smaller tables serve a game: the engine answers as Black, then thinks as White.
+        s.send("level 0 0:30 0\nusermove e4\n")
+        self.engine_move(s)
+        s.send("force\nnew\nst 1\nwhite\ngo\n")
+        # Granted while the engine thinks, the memory waits for the search to end, then the
+        # next game is set up with the default tables again.
+        s.send("memory 124\n")
+        self.engine_move(s)
+        s.send("force\nnew\nping 5\n")
+        s.expect("pong 5\n")
+        self.assertGreater(resident_mb(s) - small, 60)
         self.assertEqual(s.finish("quit\n"), 0)
 
     def test_setboard_refusals_long_lines_and_bad_moves(self):
