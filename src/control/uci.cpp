@@ -7,6 +7,7 @@
 #include "control/control.h"
 #include "control/game.h"
 #include "control/io.h"
+#include "search/search.h"
 #include "search/tt.h"
 
 #include <cstdio>
@@ -71,6 +72,7 @@ void uciIdentify() {
     std::printf("option name Hash type spin default %d min %d max %d\n", HASH_MB_DEFAULT,
                 HASH_MB_LEAST, HASH_MB_MOST);
     std::printf("option name Clear Hash type button\n");
+    std::printf("option name MultiPV type spin default 1 min 1 max %d\n", MULTIPV_MOST);
     std::printf("option name UCI_AnalyseMode type check default false\n");
     std::printf("uciok\n");
     if (!bookFile)
@@ -129,6 +131,13 @@ static void setOption(char *p) {
                         HASH_MB_LEAST, HASH_MB_MOST, value);
         else if (!resizeHashTables((int32_t)mb))
             std::printf("info string Not enough memory for %ld MB of hash tables\n", mb);
+    } else if (!strcasecmp(name, "MultiPV")) {
+        long n = 0;
+        if (spinValue(value, 1, MULTIPV_MOST, n))
+            multiPV = (int8_t)n;
+        else
+            std::printf("info string MultiPV must be a number from 1 to %d: %s\n", MULTIPV_MOST,
+                        value);
     } else if (!strcasecmp(name, "Clear Hash")) {
         clearSearchMemory();
     } else if (!strcasecmp(name, "UCI_AnalyseMode")) {

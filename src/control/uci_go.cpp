@@ -210,14 +210,20 @@ void uciReport(const searchReport &r) {
         ms = 0;
     const unsigned long long nps = (unsigned long long)r.nodes * 1000 / (ms > 0 ? ms : 1);
     std::printf("info depth %d ", r.depth);
+    if (r.multipv > 0)
+        std::printf("multipv %d ", r.multipv);
     printScore(r.score);
     std::printf(" nodes %llu nps %llu time %d pv", (unsigned long long)r.nodes, nps, ms);
-    reportedLength = 0;
+    // The best line is the one the expected reply is taken from.
+    const bool best = r.multipv <= 1;
+    if (best)
+        reportedLength = 0;
     for (int i = 0; i < pvlen[0] && i < MAX_PLY; i++) {
         const move_list &m = pv[0][i];
         if (m.from == m.to)
             break; // the rest of the line was not searched
-        reportedPV[reportedLength++] = m;
+        if (best)
+            reportedPV[reportedLength++] = m;
         std::printf(" %s", coordstring(m));
     }
     std::printf("\n");

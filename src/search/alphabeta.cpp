@@ -637,6 +637,8 @@ int16_t AlphaBeta(int8_t depth, int16_t alpha, int16_t beta, int16_t mate, int16
     mate--;
     const int count = mvstore[ply + 1];
     for (int i = 0; i < count; i++) {
+        if (ply == 0 && rootExcludedCount > 0 && isRootExcluded(orderedMove(i)))
+            continue; // the move of a better line, already reported
         childWork w = {};
         w.move = &orderedMove(i);
         // The next move's table slots are fetched while this one is searched: most children
@@ -704,7 +706,9 @@ int16_t AlphaBeta(int8_t depth, int16_t alpha, int16_t beta, int16_t mate, int16
     // Node exit. The nominal depth is this node's own: the global may have been moved by the
     // lines below it.
     ABdeep = (int8_t)(searchDepth + extensionCount - reductionCount);
-    recordHashAB(alpha, (uint8_t)bmtype, (int8_t)bmfrom, (uint8_t)bmto, (int8_t)hashFlag,
-                 (depthFlags[ply] & DPF_ESTIMATE) ? 1 : 0, ABdeep);
+    // A root searched without some of its moves has no score of its own to store.
+    if (ply > 0 || rootExcludedCount == 0)
+        recordHashAB(alpha, (uint8_t)bmtype, (int8_t)bmfrom, (uint8_t)bmto, (int8_t)hashFlag,
+                     (depthFlags[ply] & DPF_ESTIMATE) ? 1 : 0, ABdeep);
     return alpha;
 }

@@ -43,6 +43,17 @@ int32_t drawReference;
 int8_t PVdeep;
 move_list ponderPV, savedPonderPV;
 int8_t ponderPVLen;
+int8_t multiPV = 1;
+move_list rootExcluded[MULTIPV_MOST];
+int8_t rootExcludedCount;
+// The lines of the iteration under way when several are reported: root move first, with the
+// score of the root's side.
+struct rootLine {
+    move_list moves[MAX_PLY];
+    int8_t length;
+    int32_t score;
+};
+static rootLine rootLines[MULTIPV_MOST];
 // The clock plan of the running search: the target it aims at (ms from its start), the time
 // of the iteration before the last, and what the last iteration showed.
 static int32_t targetTime;
@@ -199,7 +210,8 @@ static void timeAttempt(int32_t scored) {
     }
     normalTime.timeCheck = now();
     normalTime.elapsed = normalTime.timeCheck - normalTime.startTime;
-    if (detectionFlags & DF_POST)
+    // Several lines are reported together once all of them are known (reportRootLines).
+    if ((detectionFlags & DF_POST) && multiPV == 1)
         reportToFrontEnd(REPORT_THINKING, searchDepth, scored, normalTime.elapsed, nodes, 0);
 }
 
@@ -324,6 +336,75 @@ static int32_t searchOneDepth(int16_t &alpha, int16_t &beta, int32_t low, int32_
     return scored;
 }
 
+static void saveRootLine(rootLine &l, int32_t score) {
+    l.length = pvlen[0];
+    for (int i = 0; i < l.length; i++)
+        l.moves[i] = pv[0][i];
+    l.score = score;
+}
+
+// Makes the line the root's principal variation again.
+static void restoreRootLine(const rootLine &l) {
+    for (int i = 0; i < MAX_PLY; i++)
+        pv[0][i] = i < l.length ? l.moves[i] : temp_pv;
+    pvlen[0] = l.length;
+}
+
+// Several best lines (MultiPV): after the iteration's best line, line k is the best root move
+// left when the moves of lines 1..k-1 are left out, searched with the full window, so that
+// each score is exact. The lines are ordered by score (a line searched later may come out
+// better than the one the aspiration window chose: its exact score then ranks it first), and
+// the first becomes the iteration's best line in pv[0]. Returns the lines found (fewer when
+// the search is stopped) and leaves the best score in `scored`.
+static int searchRootLines(int32_t &scored, int32_t low, int32_t high) {
+    const int wanted = std::min<int>(multiPV, mvstore[1]);
+    saveRootLine(rootLines[0], scored);
+    int found = 1;
+    for (; found < wanted; found++) {
+        rootExcluded[found - 1] = rootLines[found - 1].moves[0];
+        rootExcludedCount = (int8_t)found;
+        ply = 0;
+        reduceOnce = reductionCount = extensionCount = 0;
+        SEE();
+        const int32_t v =
+            AlphaBeta(searchDepth, -FULL_WINDOW, FULL_WINDOW, MATE_SCORE, clampScore(-low),
+                      clampScore(-high), reduceLimits[gameState][depthIndex(searchDepth)]);
+        if (stopSearch > 0 || pvlen[0] < 1)
+            break;
+        saveRootLine(rootLines[found], v);
+    }
+    rootExcludedCount = 0;
+    std::stable_sort(rootLines, rootLines + found,
+                     [](const rootLine &a, const rootLine &b) { return a.score > b.score; });
+    restoreRootLine(rootLines[0]);
+    scored = rootLines[0].score;
+    // The root list was generated anew by every search: the best move's index in it now.
+    ply = 0;
+    for (int i = 0; i < mvstore[1]; i++)
+        if (sameRootMove(searchData[0][i], rootLines[0].moves[0]))
+            choice = i;
+    return found;
+}
+
+// One thinking line for each of the lines found, best first; pv[0] is left on the best.
+static void reportRootLines(int found) {
+    if (!(detectionFlags & DF_POST) || (searchFlags & SF_PONDERING))
+        return;
+    for (int k = 0; k < found; k++) {
+        restoreRootLine(rootLines[k]);
+        reportToFrontEnd(REPORT_THINKING, searchDepth, rootLines[k].score, normalTime.elapsed,
+                         nodes, 0, (int8_t)(k + 1));
+    }
+    restoreRootLine(rootLines[0]);
+}
+
+// The flags a stopped search leaves: a deep enough ponder line is still worth pondering.
+static void settleStoppedSearch() {
+    if (!(searchFlags & SF_PONDER_MOVE_MADE) && (timeFlags & TF_PONDER_DEEP))
+        searchFlags |= SF_PONDER_MOVE;
+    searchFlags &= (uint8_t) ~(SF_SEARCH_START | SF_NULL_SEARCH | SF_NEED_QUIESCE);
+}
+
 // The iterations up to s_depth. Returns the score of the last finished iteration and
 // whether there was one.
 static bool iterate(int32_t &lastScore) {
@@ -339,7 +420,20 @@ static bool iterate(int32_t &lastScore) {
     bestMoveChanged = scoreFell = false;
     previousIterationTime = 0;
     for (searchDepth = 1; searchDepth <= s_depth && searchDepth < MAX_PLY; searchDepth++) {
-        const int32_t scored = searchOneDepth(alpha, beta, low, high);
+        int32_t scored = searchOneDepth(alpha, beta, low, high);
+        int32_t linesStopped = 0;
+        if (multiPV > 1 && stopSearch == 0) {
+            const int found = searchRootLines(scored, low, high);
+            if (!(searchFlags & SF_PONDERING)) {
+                normalTime.timeCheck = now();
+                normalTime.elapsed = normalTime.timeCheck - normalTime.startTime;
+            }
+            reportRootLines(found);
+            // A stop during the further lines leaves the iteration's best line complete: it
+            // is kept, and the search ends after it.
+            linesStopped = stopSearch;
+            stopSearch = 0;
+        }
         if (stopSearch == 1) {
             // Only the search itself posts code 1 inside an iteration: the single legal move,
             // whose score is complete.
@@ -347,9 +441,7 @@ static bool iterate(int32_t &lastScore) {
             finished = true;
         }
         if (stopSearch > 0) {
-            if (!(searchFlags & SF_PONDER_MOVE_MADE) && (timeFlags & TF_PONDER_DEEP))
-                searchFlags |= SF_PONDER_MOVE;
-            searchFlags &= (uint8_t) ~(SF_SEARCH_START | SF_NULL_SEARCH | SF_NEED_QUIESCE);
+            settleStoppedSearch();
             break;
         }
         movePV = pv[0][0];
@@ -367,6 +459,12 @@ static bool iterate(int32_t &lastScore) {
         best_score[searchDepth] = scored;
         lastScore = scored;
         finished = true;
+        if (linesStopped > 0) {
+            stopSearch = linesStopped;
+            settleStoppedSearch();
+            searchDepth++; // this depth was finished: it is the one the search leaves behind
+            break;
+        }
         if (scored > -MATE_LIMIT && scored < MATE_LIMIT) {
             alpha = clampScore(scored - ASPIRATION);
             beta = clampScore(scored + ASPIRATION);

@@ -16,6 +16,10 @@ extern int8_t PVdeep;
 extern move_list ponderPV, savedPonderPV;
 extern int8_t ponderPVLen;
 extern const int32_t openingMove[30];
+// Root moves reported with their lines after each iteration (UCI "MultiPV"), 1..MULTIPV_MOST;
+// with 1 the search runs exactly as a single-line search.
+constexpr int MULTIPV_MOST = 8;
+extern int8_t multiPV;
 
 extern move_list pv[MAX_PLY][MAX_PLY];
 extern int8_t pvlen[MAX_PLY];
@@ -46,6 +50,7 @@ enum searchReportKind : int8_t {
 struct searchReport {
     int8_t kind;
     int8_t ponderLine;            // a thinking line of the ponder search's own variation
+    int8_t multipv;               // the line's rank among several (MultiPV), 0 when one line
     int32_t depth, score, millis; // millis: the search's time so far
     uint64_t nodes;
 };

@@ -61,8 +61,18 @@ void updateKillers(const move_list &m, int32_t value);
 bool pollClock();
 // Input poll at a made move; true when the move's value was decided by the input (value set).
 bool pollInput(int16_t &alpha, int32_t &value);
+// Root moves a search leaves out: those of the better lines already found (MultiPV).
+extern move_list rootExcluded[MULTIPV_MOST];
+extern int8_t rootExcludedCount;
+inline bool isRootExcluded(const move_list &m) {
+    for (int k = 0; k < rootExcludedCount; k++)
+        if (rootExcluded[k].from == m.from && rootExcluded[k].to == m.to &&
+            rootExcluded[k].promote == m.promote)
+            return true;
+    return false;
+}
 // Hands one event to the front end, if one is installed.
 void reportToFrontEnd(int8_t kind, int32_t depth, int32_t score, int32_t millis, uint64_t count,
-                      int8_t ponderLine);
+                      int8_t ponderLine, int8_t multipv = 0);
 // Full-analysis output of the line searched down to ply, with its value.
 void reportLine(int32_t value);

@@ -6,12 +6,13 @@
 frontEndHooks frontEnd = {nullptr, nullptr, nullptr};
 
 void reportToFrontEnd(int8_t kind, int32_t depth, int32_t score, int32_t millis, uint64_t count,
-                      int8_t ponderLine) {
+                      int8_t ponderLine, int8_t multipv) {
     if (!frontEnd.report)
         return;
     searchReport r;
     r.kind = kind;
     r.ponderLine = ponderLine;
+    r.multipv = multipv;
     r.depth = depth;
     r.score = score;
     r.millis = millis;

@@ -16,6 +16,7 @@ IDENTITY = ("id name Morvaquint 3.3\nid author the Morvaquint authors\n"
             "option name Move Overhead type spin default 30 min 0 max 5000\n"
             "option name Hash type spin default 124 min 1 max 4096\n"
             "option name Clear Hash type button\n"
+            "option name MultiPV type spin default 1 min 1 max 8\n"
             "option name UCI_AnalyseMode type check default false\nuciok\n")
 NO_BOOK = "info string Opening book is missing.\n"
 INFO = re.compile(r"(?m)^info depth (\d+) score (?:cp -?\d+|mate -?\d+) nodes (\d+) "
@@ -147,6 +148,57 @@ class Options(UciCase):
         self.assertGreater(nodes(), fresh * 9 // 10)
         s.send("setoption name Clear Hash\n")
         self.assertEqual(nodes(), fresh)
+        self.assertEqual(s.finish("quit\n"), 0)
+
+
+    def test_multipv_reports_the_best_root_moves_in_order(self):
+        s = self.open()
+        multi = re.compile(r"(?m)^info depth (\d+) multipv (\d+) score (cp|mate) (-?\d+) "
+                           r"nodes \d+ nps \d+ time \d+ pv((?: [a-h][1-8][a-h][1-8][nbrq]?)+)$")
+
+        def lines(fen, depth):
+            """The lines of each depth reported, [(rank, score, first move)], and bestmove."""
+            s.send("position fen %s\ngo depth %d\n" % (fen, depth))
+            out, move = self.thinking(s)
+            self.assertEqual(INFO.findall(out), [], out)  # every line says its rank
+            depths = {}
+            for m in multi.finditer(out):
+                kind, value = m.group(3), int(m.group(4))
+                # Mates rank above any centipawn score, the nearer mate higher.
+                score = (100000 - value if value > 0 else -100000 - value) if kind == "mate" \
+                    else value
+                depths.setdefault(int(m.group(1)), []).append(
+                    (int(m.group(2)), score, m.group(5).split()[0]))
+            return depths, move
+
+        s.send("setoption name MultiPV value 3\n")
+        self.assertEqual(self.ready(s), "")
+        # A quiet middlegame, and one where a rook mates at once: every finished depth
+        # reports three different root moves, ranked 1..3, their scores falling, and the
+        # bestmove is the first line's move.
+        for fen, depth in (("r2q1rk1/pp2bppp/2n1pn2/3p4/3P4/2NBPN2/PP3PPP/R2Q1RK1 w - - 0 10", 5),
+                           ("6k1/5ppp/8/8/8/8/5PPP/R5K1 w - - 0 1", 4)):
+            depths, move = lines(fen, depth)
+            self.assertTrue(depths, fen)
+            for d, found in depths.items():
+                self.assertEqual([rank for rank, _, _ in found], [1, 2, 3], (fen, d))
+                self.assertEqual(len({first for _, _, first in found}), 3, (fen, d))
+                scores = [score for _, score, _ in found]
+                self.assertEqual(scores, sorted(scores, reverse=True), (fen, d))
+            self.assertEqual(move, depths[max(depths)][0][2], fen)
+        self.assertEqual(move, "a1a8")
+        # Two legal moves give two lines.
+        depths, move = lines("7k/8/8/8/8/8/8/K6R b - - 0 1", 4)
+        self.assertEqual(sorted({first for found in depths.values() for _, _, first in found}),
+                         ["h8g7", "h8g8"])
+        self.assertTrue(all(len(found) == 2 for found in depths.values()))
+        # A value out of range changes nothing; back at one line, the reports are plain again.
+        s.send("setoption name MultiPV value 9\nsetoption name MultiPV value 1\n")
+        self.assertEqual(self.ready(s), "info string MultiPV must be a number from 1 to 8: 9\n")
+        s.send("position fen 6k1/5ppp/8/8/8/8/5PPP/R5K1 w - - 0 1\ngo depth 3\n")
+        out, move = self.thinking(s)
+        self.assertEqual((multi.findall(out), move), ([], "a1a8"))
+        self.assertTrue(INFO.search(out), out)
         self.assertEqual(s.finish("quit\n"), 0)
 
 
