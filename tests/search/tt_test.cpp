@@ -269,6 +269,48 @@ TEST_F(TT, PrincipalVariationProbeNeedsAnExactMove) {
     EXPECT_FALSE(moveStack[1].stackFlags & ST_HASH_MOVE);
 }
 
+// The memory granted sizes the main pair: the largest power of two of entries that fits
+// beside the fixed tables, never below the least size; the default is the built-in size.
+TEST_F(TT, GrantedMemorySizesTheMainPair) {
+    EXPECT_EQ(storeSizeFor(HASH_MB_DEFAULT), STORE_SIZE);
+    EXPECT_EQ(storeSizeFor(HASH_MB_LEAST), STORE_SIZE_LEAST);
+    EXPECT_EQ(storeSizeFor(53), STORE_SIZE_LEAST);   // 1 MB left: the least pair, 1.125 MB
+    EXPECT_EQ(storeSizeFor(52 + 18), 1u << 20);      // 18 MB hold 2^20 entries and their eighth
+    EXPECT_EQ(storeSizeFor(52 + 18 - 1), 1u << 19);  // one megabyte less does not
+    EXPECT_EQ(storeSizeFor(HASH_MB_MOST), 1u << 27); // 2.25 GB of the 4 GB
+
+    // A new size brings new, empty tables that serve at once, slots taken from the new size;
+    // the same size keeps what they hold.
+    usePosition(1, 4242, 42);
+    recordHashAB(33, 0, 8, 16, 0, 0, 5);
+    ASSERT_TRUE(resizeHashTables(16));
+    EXPECT_EQ(storeSize, STORE_SIZE_LEAST);
+    EXPECT_EQ(collstoreSize, STORE_SIZE_LEAST / 8);
+    EXPECT_EQ(hashMegabytes, 16);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 5), -9900);
+    const uint64_t wide = 4242 + 5ULL * STORE_SIZE_LEAST; // the same slots in the small pair
+    recordHashAB(33, 0, 8, 16, 0, 0, 5);
+    usePosition(1, wide, 43);
+    recordHashAB(-21, 0, 9, 17, 0, 0, 4); // shallower, so to the collision table
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 4), -21);
+    EXPECT_EQ(hashMove(), (HashMove{9, 17, 0}));
+    ASSERT_TRUE(resizeHashTables(16));
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 4), -21);
+    // A third position of the same slots takes the collision slot over: the pair is small.
+    usePosition(1, 4242 + 7ULL * STORE_SIZE_LEAST, 44);
+    recordHashAB(7, 0, 10, 18, 0, 0, 3);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 3), 7);
+    usePosition(1, wide, 43);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 4), -9900);
+    usePosition(1, 4242, 42);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 5), 33);
+    warmHashTables(); // touches the new pair and empties it
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 5), -9900);
+    ASSERT_TRUE(resizeHashTables(HASH_MB_DEFAULT));
+    EXPECT_EQ(storeSize, STORE_SIZE);
+    EXPECT_EQ(probeHashAB(-WIDE, WIDE, 0, 5), -9900);
+}
+
 } // namespace
 
 // Clearing empties every table completely, whatever was written where: entries at the ends
