@@ -11,8 +11,8 @@ from engine import EngineTestCase, Session, run
 
 # What xboard answers to the feature line before it starts a game.
 ACCEPTED = "".join("accepted %s\n" % f for f in (
-    "sigint", "sigterm", "colors", "setboard", "usermove", "playother", "myname", "variants",
-    "name", "ping", "san", "done"))
+    "sigint", "sigterm", "colors", "setboard", "usermove", "playother", "memory", "myname",
+    "variants", "name", "ping", "san", "done"))
 THINKING = re.compile(r"(?m)^(\d+) (-?\d+) \d+ \d+ (.*)$")
 # Moves a user may try, in this order, until one is legal (a refusal names it).
 USER_WHITE = ("Nf3", "Ng1", "Nc3", "Nb1", "a3", "h3", "a4", "h4", "Rh2", "Rh1")
