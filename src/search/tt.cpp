@@ -301,7 +301,7 @@ static bool mapDefaultTables() {
     std::fprintf(stderr, "The system refused the memory of the hash tables.\n");
     std::abort();
 }
-static const bool defaultTablesMapped = mapDefaultTables();
+[[maybe_unused]] static const bool defaultTablesMapped = mapDefaultTables();
 
 // ---------------------------------------------------------------------------
 // Public routines

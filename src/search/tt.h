@@ -20,7 +20,10 @@ constexpr int64_t FIXED_HASH_BYTES = (int64_t)(NULLSTORE_SIZE + NULLCOLL_SIZE) *
 constexpr int32_t HASH_MB_DEFAULT =
     (int32_t)((FIXED_HASH_BYTES + (int64_t)(STORE_SIZE + COLLSTORE_SIZE) * sizeof(tag_hash)) /
               HASH_MB);
-constexpr int32_t HASH_MB_LEAST = 1, HASH_MB_MOST = 4096;
+// At about half a million nodes a second one thread fills the largest main table (2^25
+// entries, 512 MB, from 1 GB granted) only after a minute or more of thought: more memory would
+// lie idle, while its warm-up costs time at every new game.
+constexpr int32_t HASH_MB_LEAST = 1, HASH_MB_MOST = 1024;
 
 extern tag_hash *store, *collstore; // the main pair, storeSize and collstoreSize entries
 extern uint32_t storeSize, collstoreSize;

@@ -14,7 +14,7 @@ IDENTITY = ("id name Morvaquint 3.3\nid author the Morvaquint authors\n"
             "option name Ponder type check default false\n"
             "option name OwnBook type check default true\n"
             "option name Move Overhead type spin default 30 min 0 max 5000\n"
-            "option name Hash type spin default 124 min 1 max 4096\n"
+            "option name Hash type spin default 124 min 1 max 1024\n"
             "option name Clear Hash type button\n"
             "option name MultiPV type spin default 1 min 1 max 8\n"
             "option name UCI_AnalyseMode type check default false\nuciok\n")
@@ -130,10 +130,10 @@ class Options(UciCase):
         full = resident_mb(s)  # "isready" has touched the default tables, the search the rest
         # Refused values change nothing, nor does the size in use: the tables keep what the
         # search stored.
-        refused = "".join("info string Hash must be a number of megabytes from 1 to 4096: %s\n"
-                          % v for v in ("0", "lots", "4097"))
+        refused = "".join("info string Hash must be a number of megabytes from 1 to 1024: %s\n"
+                          % v for v in ("0", "lots", "1025"))
         self.assertLess(nodes("setoption name Hash value 0\nsetoption name Hash value lots\n"
-                              "setoption name Hash value 4097\nsetoption name Hash value 124\n"),
+                              "setoption name Hash value 1025\nsetoption name Hash value 124\n"),
                         fresh * 3 // 4)
         # 16 MB for all tables leaves the main pair its least size: the memory is given back,
         # and the engine searches with the small tables.

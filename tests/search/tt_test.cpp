@@ -277,7 +277,7 @@ TEST_F(TT, GrantedMemorySizesTheMainPair) {
     EXPECT_EQ(storeSizeFor(53), STORE_SIZE_LEAST);   // 1 MB left: the least pair, 1.125 MB
     EXPECT_EQ(storeSizeFor(52 + 18), 1u << 20);      // 18 MB hold 2^20 entries and their eighth
     EXPECT_EQ(storeSizeFor(52 + 18 - 1), 1u << 19);  // one megabyte less does not
-    EXPECT_EQ(storeSizeFor(HASH_MB_MOST), 1u << 27); // 2.25 GB of the 4 GB
+    EXPECT_EQ(storeSizeFor(HASH_MB_MOST), 1u << 25); // 576 MB of the 972 MB left
 
     // A new size brings new, empty tables that serve at once, slots taken from the new size;
     // the same size keeps what they hold.
