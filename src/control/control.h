@@ -42,6 +42,6 @@ bool isGameDecided();
 // Connects the search to this front end: its input polls and its thinking output.
 void installSearchHooks();
 // The front ends as at program start: no protocol chosen, no analysis, no input poll under
-// way, no refused position. A program that is started again within one process (the protocol
+// way, no refused position, one search line and the default table memory. A program that is started again within one process (the protocol
 // fuzz target starts it for every input) restores this first; a plain start has it already.
 void resetFrontEnds();

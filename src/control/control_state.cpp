@@ -6,6 +6,8 @@
 #include "control/io.h"
 #include "control/uci.h"
 #include "control/xboard.h"
+#include "search/search.h"
+#include "search/tt.h"
 
 int32_t saveChoice;
 char inputBuffer[256];
@@ -55,4 +57,7 @@ void resetFrontEnds() {
     uciMode = false;
     analyzing = false;
     positionRefused = false;
+    // The GUI's options of search lines and table memory start from their defaults too.
+    multiPV = 1;
+    resizeHashTables(HASH_MB_DEFAULT);
 }
