@@ -316,6 +316,10 @@ bool resizeHashTables(int32_t megabytes) {
 }
 
 void warmHashTables() {
+    // Once the memory is backed there is nothing to do: a GUI may ask (UCI "isready") before
+    // every search, and what the game's searches learnt must stay.
+    if (mainTablesWarm && fixedTablesWarm)
+        return;
     clearHashTables();
     // Zeroing every line makes the system back each page now, before any clock runs: a first
     // search that touched the pages itself would spend its first moves doing so.

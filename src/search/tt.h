@@ -46,8 +46,9 @@ void prefetchHashSlots(int8_t p);
 void prefetchChildSlots(const move_list &m);
 // Empties all four tables (nothing to do while nothing has been recorded since the last clear).
 void clearHashTables();
-// Empties the tables and, the first time, touches all of their memory, so that the system
-// backs it before a clock runs; called while a game is being set up, never at start-up.
+// Touches all of the tables' memory the first time (and after a resize), so that the system
+// backs it before a clock runs; later calls keep the tables as they are. Called while a game
+// is being set up, never at start-up; a new game empties the tables on its own.
 void warmHashTables();
 // Main-table entries for `megabytes` of all tables together: the largest power of two whose
 // pair (9/8 of its entries) fits beside the fixed tables, never fewer than STORE_SIZE_LEAST.
