@@ -155,6 +155,16 @@ static int16_t answerByBound(const tag_hash &e, int16_t alpha, int16_t beta) {
     }
 }
 
+// The entry of the position at ply in the table pair: the primary slot, else the collision
+// slot; nullptr when neither holds it.
+static const tag_hash *findEntry(const tablePair &t) {
+    const tag_hash *e = &slotOf(t.primary, t.primarySize);
+    if (!isEmpty(*e) && isThisPosition(*e))
+        return e;
+    e = &slotOf(t.collision, t.collisionSize);
+    return !isEmpty(*e) && isThisPosition(*e) ? e : nullptr;
+}
+
 // Every probe starts from "nothing known": no hash move, nothing found, quiescence needed.
 static void startProbe() {
     ASSERT(ply >= 0 && ply < MAX_PLY);
@@ -355,14 +365,8 @@ void clearHashTables() {
 // A knight promotion stores 0 in the promotion bits, so it reads back as no promotion and
 // never matches a generated move: a known blind spot of the compact entry.
 bool lookupHashMove(int8_t &from, int8_t &to, int8_t &promote) {
-    const tablePair t = currentTables();
-    const tag_hash *e = &slotOf(t.primary, t.primarySize);
-    if (isEmpty(*e) || !isThisPosition(*e)) {
-        e = &slotOf(t.collision, t.collisionSize);
-        if (isEmpty(*e) || !isThisPosition(*e))
-            return false;
-    }
-    if (!hasBestMove(*e))
+    const tag_hash *e = findEntry(currentTables());
+    if (!e || !hasBestMove(*e))
         return false;
     from = (int8_t)(e->remainingDepthFrom & RDF_FROM_MASK);
     to = (int8_t)(e->bToPromoted & BTP_TO_MASK);
@@ -378,12 +382,9 @@ bool lookupHashMove(int8_t &from, int8_t &to, int8_t &promote) {
 int16_t probeHashAB(int16_t alpha, int16_t beta, int8_t abDepth, int8_t hashDepth) {
     startProbe();
     const tablePair t = currentTables();
-    const tag_hash *e = &slotOf(t.primary, t.primarySize);
-    if (!isThisPosition(*e) || isEmpty(*e)) {
-        e = &slotOf(t.collision, t.collisionSize);
-        if (isEmpty(*e) || !isThisPosition(*e))
-            return noEntry();
-    }
+    const tag_hash *e = findEntry(t);
+    if (!e)
+        return noEntry();
     copyEntryToNode(*e);
     if (!hasResult(*e))
         return HASH_UNUSABLE;
@@ -402,12 +403,9 @@ int16_t probeHashAB(int16_t alpha, int16_t beta, int8_t abDepth, int8_t hashDept
 int16_t probeHashQS(int16_t alpha, int16_t beta) {
     startProbe();
     const tablePair t = currentTables();
-    const tag_hash *e = &slotOf(t.primary, t.primarySize);
-    if (!isThisPosition(*e) || isEmpty(*e)) {
-        e = &slotOf(t.collision, t.collisionSize);
-        if (isEmpty(*e) || !isThisPosition(*e))
-            return noEntry();
-    }
+    const tag_hash *e = findEntry(t);
+    if (!e)
+        return noEntry();
     copyEntryToNode(*e);
     if (isMainSearchEntry(*e) || !hasResult(*e))
         return HASH_UNUSABLE;
