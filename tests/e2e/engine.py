@@ -112,11 +112,15 @@ def rows_of(fen):
 class EngineTestCase(unittest.TestCase):
     maxDiff = None
 
-    def console(self):
-        """The engine at its first console prompt, in a folder without a book."""
+    def scratch_folder(self):
+        """A folder without a book, removed after the test."""
         folder = tempfile.TemporaryDirectory()
         self.addCleanup(folder.cleanup)
-        s = Session(cwd=folder.name)
+        return folder.name
+
+    def console(self):
+        """The engine at its first console prompt, in a folder without a book."""
+        s = Session(cwd=self.scratch_folder())
         self.addCleanup(s.kill)
         s.expect("Type 'new' for a new game or 'quit' to exit\n:- ")
         return s

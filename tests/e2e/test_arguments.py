@@ -1,7 +1,6 @@
 """Numbers in the GUIs' commands read as written: xboard clocks that would overflow, signed and
 fractional arguments, refused arguments that keep the old setting, a refused move in force
 mode, and UCI "go" lines with missing, bad or zero numbers that must still end."""
-import tempfile
 import time
 import unittest
 
@@ -11,15 +10,9 @@ from engine import EngineTestCase, Session
 MIDDLEGAME = "r1bqkb1r/pppp1ppp/2n2n2/4p3/4P3/2N2N2/PPPP1PPP/R1BQKB1R w KQkq - 4 4"
 
 
-def folder(case):
-    tmp = tempfile.TemporaryDirectory()
-    case.addCleanup(tmp.cleanup)
-    return tmp.name
-
-
 class XboardArguments(EngineTestCase):
     def open(self):
-        s = Session(cwd=folder(self))
+        s = Session(cwd=self.scratch_folder())
         self.addCleanup(s.kill)
         s.send("xboard\nprotover 2\nnew\nforce\nping 0\n")
         s.expect("pong 0\n")
@@ -92,7 +85,7 @@ class XboardArguments(EngineTestCase):
 
 class UciGoArguments(EngineTestCase):
     def open(self):
-        s = Session(cwd=folder(self))
+        s = Session(cwd=self.scratch_folder())
         self.addCleanup(s.kill)
         s.send("uci\nposition fen %s\nisready\n" % MIDDLEGAME)
         s.expect("readyok\n")

@@ -2,10 +2,10 @@
 (bare kings, underpromoted minor pieces, mates and stalemates), impossible ones are refused,
 and after a refusal the engine never moves until a valid position arrives."""
 import re
-import tempfile
 import unittest
 
 from engine import EngineTestCase, Session
+from test_uci import UciCase
 
 # Material only underpromotions reach: three knights and a light-squared bishop; two knights
 # and two light-squared bishops; four knights; three rooks; six queens; bishops of one colour.
@@ -32,15 +32,9 @@ ONE_MOVE = "k5r1/8/8/8/p7/7p/P6P/7K w - - 0 1"
 REFUSED = "tellusererror Invalid position\n"
 
 
-def folder(case):
-    tmp = tempfile.TemporaryDirectory()
-    case.addCleanup(tmp.cleanup)
-    return tmp.name
-
-
 class XboardPositions(EngineTestCase):
     def open(self, setup="new\nforce\n"):
-        s = Session(cwd=folder(self))
+        s = Session(cwd=self.scratch_folder())
         self.addCleanup(s.kill)
         s.send("xboard\nprotover 2\n" + setup + "ping 999\n")
         s.expect("pong 999\n")
@@ -143,18 +137,7 @@ class XboardPositions(EngineTestCase):
         self.assertEqual(s.finish("quit\n"), 0)
 
 
-class UciPositions(EngineTestCase):
-    def open(self):
-        s = Session(cwd=folder(self))
-        self.addCleanup(s.kill)
-        s.send("uci\n")
-        s.expect("uciok\n")
-        self.ready(s)
-        return s
-
-    def ready(self, s):
-        s.send("isready\n")
-        return s.expect("readyok\n")[:-len("readyok\n")]
+class UciPositions(UciCase):
 
     def best(self, s):
         return s.expect_re(r"bestmove (\S+)(?: ponder \S+)?\n").group(1)
