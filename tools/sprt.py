@@ -4,9 +4,13 @@
 Prints wins, draws and losses of the first engine, the Elo difference with its 95 % interval,
 the sequential probability ratio test (log-likelihood ratio against the bounds for Elo0 and
 Elo1, alpha = beta = 0.05 by default) and the fault counts (games lost on time, by an illegal
-move, by a crash or by a false claim, as the arbiter's game-end comment says).
+move, by a crash or by a false claim, as the arbiter's game-end comment says), and each side's
+mean depth. With --clock BASE+INC (seconds) it also prints the clock each side had left when
+its games ended, from the thinking time in the move comments: an engine that ends its games
+with most of its base unused has played weaker moves than it could have.
 
-usage: sprt.py --first NAME [--elo0 0] [--elo1 10] [--alpha 0.05] [--beta 0.05] PGN...
+usage: sprt.py --first NAME [--elo0 0] [--elo1 10] [--alpha 0.05] [--beta 0.05]
+               [--clock BASE+INC] PGN...
 Exit status: 0 while undecided, 10 when H1 is accepted (the change gains), 11 when H0 is
 accepted (it does not), 1 on a read error.
 """
@@ -18,7 +22,7 @@ import sys
 TAG_RE = re.compile(r'^\[(\w+)\s+"(.*)"\]\s*$')
 COMMENT_RE = re.compile(r'\{([^}]*)\}')
 EVAL_RE = re.compile(r'^[+-]?\d+(\.\d+)?/\d+(\s+[\d.:]+)?$')
-DEPTH_RE = re.compile(r'\{[+-]?[\d.]+/(\d+)(?:\s+[\d.:]+)?\}')
+DEPTH_RE = re.compile(r'\{[+-]?[\d.]+/(\d+)(?:\s+([\d.:]+))?\}')
 FAULTS = (
     ('false claim', re.compile(r'false .*claim|false claim', re.I)),
     ('time', re.compile(r'on time|time forfeit|out of time', re.I)),
@@ -54,18 +58,35 @@ def end_reason(movetext):
     return reasons[-1] if reasons else ''
 
 
+def seconds_of(text):
+    """Seconds of a comment's time field: 12.3, 1:05 or 1:02:03."""
+    total = 0.0
+    for part in text.split(':'):
+        total = total * 60 + float(part)
+    return total
+
+
 def move_depths(movetext):
-    """(White moved, depth) for every move with a score/depth comment; the opening moves
-    replayed from the openings file carry none."""
+    """(White moved, depth, seconds) for every move with a score/depth comment; the opening
+    moves replayed from the openings file carry none."""
     out, white_to_move = [], True
     for token in re.findall(r'\{[^}]*\}|\S+', movetext):
         if token.startswith('{'):
             m = DEPTH_RE.match(token)
             if m:
-                out.append((not white_to_move, int(m.group(1))))
+                spent = seconds_of(m.group(2)) if m.group(2) else 0.0
+                out.append((not white_to_move, int(m.group(1)), spent))
         elif not re.match(r'^\d+\.+$', token) and token not in ('1-0', '0-1', '1/2-1/2', '*'):
             white_to_move = not white_to_move
     return out
+
+
+def moves_by(movetext, white):
+    """Moves made by one side (those replayed from an opening included)."""
+    tokens = [t for t in re.findall(r'\{[^}]*\}|\S+', movetext)
+              if not t.startswith('{') and not re.match(r'^\d+\.+$', t)
+              and t not in ('1-0', '0-1', '1/2-1/2', '*')]
+    return len(tokens[0 if white else 1::2])
 
 
 def elo_of(score):
@@ -84,12 +105,20 @@ def main():
     ap.add_argument('--elo1', type=float, default=10.0)
     ap.add_argument('--alpha', type=float, default=0.05)
     ap.add_argument('--beta', type=float, default=0.05)
+    ap.add_argument('--clock', help='BASE+INC in seconds: report the clock left at game end')
     ap.add_argument('pgn', nargs='+')
     a = ap.parse_args()
+    base = inc = None
+    if a.clock:
+        m = re.match(r'^([\d.]+)(?:\+([\d.]+))?$', a.clock)
+        if not m:
+            ap.error('--clock wants BASE+INC in seconds, e.g. 15+0.1')
+        base, inc = float(m.group(1)), float(m.group(2) or 0)
 
     w = d = l = 0
     faults = {name: [0, 0] for name, _ in FAULTS}  # [by first, by second]
     depths = {True: [], False: []}  # depth comments of the first engine and of the other
+    left = {True: [], False: []}  # clock left at each game's end, first engine and the other
     for tags, movetext in read_games(a.pgn):
         first_white = tags.get('White') == a.first
         if not first_white and tags.get('Black') != a.first:
@@ -107,8 +136,14 @@ def main():
                 loser_first = (res == '0-1') == first_white
                 faults[name][0 if loser_first else 1] += 1
                 break
-        for white_moved, depth in move_depths(movetext):
+        spent = {True: 0.0, False: 0.0}
+        for white_moved, depth, seconds in move_depths(movetext):
             depths[white_moved == first_white].append(depth)
+            spent[white_moved == first_white] += seconds
+        if base is not None:
+            for first in (True, False):
+                white = first == first_white
+                left[first].append(base + inc * moves_by(movetext, white) - spent[first])
 
     n = w + d + l
     print('games %d: +%d =%d -%d for %s' % (n, w, d, l, a.first))
@@ -132,6 +167,12 @@ def main():
         ', '.join('%s %d' % (k, v[1]) for k, v in faults.items())))
     mean = lambda xs: sum(xs) / len(xs) if xs else 0.0
     print('mean depth: %s %.2f, other %.2f' % (a.first, mean(depths[True]), mean(depths[False])))
+    if base is not None:
+        print('clock left at game end (mean, of base %g s): %s %.1f s (%.0f %%), other %.1f s '
+              '(%.0f %%); least: %s %.1f s, other %.1f s' % (
+                  base, a.first, mean(left[True]), 100 * mean(left[True]) / base,
+                  mean(left[False]), 100 * mean(left[False]) / base, a.first,
+                  min(left[True]), min(left[False])))
     return 10 if llr >= upper else (11 if llr <= lower else 0)
 
 
