@@ -18,9 +18,7 @@ constexpr int32_t MIN_BUDGET_MS = 5;
 constexpr int32_t LEVEL_MOVES_MOST = 99; // moves per period: two digits, as "level" reads them
 // With no time control near, the rest of the game is planned as this many more moves: the
 // clock then shrinks geometrically and never runs dry, however long the game lasts.
-constexpr int32_t MOVES_HORIZON = 30;
-// Of each increment a move spends three quarters on top of its share of the clock.
-constexpr int32_t INCREMENT_SPENT_NUM = 3, INCREMENT_SPENT_DEN = 4;
+constexpr int32_t MOVES_HORIZON = 25;
 // The hard limit of an unstable move: four targets, and never more than the clock shared
 // among the moves to go (at most five of them): a move in trouble may think longer, but the
 // moves after it must not be starved.
@@ -165,7 +163,7 @@ static int32_t hardLimit(int32_t target, int32_t available, int32_t movesToGo, i
 
 // The budget of this move from the engine's clock in milliseconds: a target of what is left
 // (less a reserve) over the moves still to play before the next control (MOVES_HORIZON when
-// none is near) plus most of the increment, and a hard limit for unstable searches. Time the
+// none is near) plus the increment, and a hard limit for unstable searches. Time the
 // search did not use stays on the clock and so flows into the next moves' shares.
 static void shareClock(int32_t clock) {
     const uint8_t control = timeFlags & 0x0F;
@@ -181,7 +179,9 @@ static void shareClock(int32_t clock) {
         if (movesleft > 0)
             movesleft = (int8_t)(movesleft - 1);
         const int32_t reserve = INCREMENTAL_RESERVE_CS * 10;
-        const int32_t spent = increment / INCREMENT_SPENT_DEN * INCREMENT_SPENT_NUM;
+        // The whole increment is spent on top of the share: it comes back with the move, so
+        // only the share wears the clock down.
+        const int32_t spent = increment;
         if (clock >= reserve) {
             timeleft = clock - reserve;
             normalTime.searchTime = timeleft / MOVES_HORIZON + spent;
