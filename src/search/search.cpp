@@ -215,8 +215,10 @@ static void timeAttempt(int32_t scored) {
         reportToFrontEnd(REPORT_THINKING, searchDepth, scored, normalTime.elapsed, nodes, 0);
 }
 
-// The expected reply becomes the ponder move; while pondering, a line shorter than the depth
-// means the prediction has become doubtful and the ponder search is given up.
+// The expected reply becomes the ponder move; while pondering, a line that no longer holds
+// even the reply to the engine's own move means the prediction has become doubtful, and the
+// ponder search is given up. A line may end above the depth where the table answered the
+// rest of it, which says nothing against the prediction: the search goes on pondering then.
 static bool updatePonderMove() {
     if (!(searchFlags & SF_PONDER_ON))
         return true;
@@ -229,7 +231,7 @@ static bool updatePonderMove() {
         }
         return true;
     }
-    if (pvlen[0] < searchDepth - 1) {
+    if (pvlen[0] < 2 && searchDepth > 2) {
         searchFlags &= SF_PONDER_ON;
         timeFlags &= 0x0F;
         stopSearch = 13;
