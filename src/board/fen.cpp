@@ -185,13 +185,31 @@ static void placePiece(int p, int colour, int piece, int s) {
         kingSlot(t, colour) = (int8_t)s;
         return;
     }
-    if (kindOf(piece) == 0)
-        return; // pawns get their slots once all are on the board (assignPawnSlots)
-    int8_t *slots = slotsOf(t, colour, piece);
-    for (int i = 0; i < slotCount(piece); i++)
-        if (slots[i] == SLOT_UNUSED) {
-            slots[i] = (int8_t)s;
-            return;
+    // Pawns and pieces get their slots once all are on the board (assignPawnSlots,
+    // assignPieceSlots).
+}
+
+// The pieces of a kind are generated slot by slot, and moves of equal grade are searched in
+// the order they were generated, so a position and its colour mirror must give their pieces
+// the mirrored slots. Like the pawns, each side's pieces are taken from its own first rank
+// forward. (Taken in board order from a8 instead, two pieces of a kind on different ranks
+// would take their slots the other way round in the mirror.)
+static void assignPieceSlots(int p) {
+    for (int c = WHITE; c <= BLACK; c++)
+        for (int i = 0; i < 8; i++) {
+            const int row = c == WHITE ? 7 - i : i;
+            for (int f = 0; f < 8; f++) {
+                const int s = row * 8 + f;
+                const int piece = squares[p].insq[s];
+                if (squares[p].colsq[s] != c || piece < KNIGHT || piece > QUEEN)
+                    continue;
+                int8_t *slots = slotsOf(tracker[p], c, piece);
+                for (int k = 0; k < slotCount(piece); k++)
+                    if (slots[k] == SLOT_UNUSED) {
+                        slots[k] = (int8_t)s;
+                        break;
+                    }
+            }
         }
 }
 
@@ -469,6 +487,7 @@ int FENpos(const char *s, fenRules rules) {
         sq++;
     }
     assignPawnSlots(p);
+    assignPieceSlots(p);
 
     // 3. Refusals of impossible or unplayable material.
     if (!checkKings(counts))

@@ -168,14 +168,18 @@ uint8_t quietScore(const genContext &g, int kind, int8_t t, int v, int e, int D,
         }
         return (uint8_t)placement(g, kind, t);
     }
+    // The nearness ranking breaks its ties by direction (ahead before behind), so it is read
+    // in the mover's own frame: Black's squares are mirrored onto White's, and a move ranks
+    // the same as its mirror image does for the other colour.
+    const int ownT = ownFrameSquare(g.c, t);
     if (e < 0) {
         type |= MT_ESCAPE;
         // The queen flees toward its own king, the other pieces toward the enemy king.
-        int8_t anchor = kind == QUEEN ? g.K : g.E;
-        return (uint8_t)((kingpos[anchor][t] + 4) / 5 + escapeBase(kind));
+        const int anchor = ownFrameSquare(g.c, kind == QUEEN ? g.K : g.E);
+        return (uint8_t)((kingpos[anchor][ownT] + 4) / 5 + escapeBase(kind));
     }
     if (gameState == 2)
-        return (uint8_t)(kingpos[g.E][t] + endgameBase(kind));
+        return (uint8_t)(kingpos[ownFrameSquare(g.c, g.E)][ownT] + endgameBase(kind));
     return (uint8_t)placement(g, kind, t);
 }
 
@@ -201,7 +205,11 @@ static uint8_t pieceCaptureScore(const genContext &g, int m, int x, int v, int e
         }
         return (uint8_t)caporder[m][x];
     }
-    return (uint8_t)(e >= 0 ? loseorder[m][x] : loseorder[0][m]);
+    // The losing grades have one column for a pawn victim (column 1), whatever its colour:
+    // column 0 is the base of a quiet move that loses material, where a White pawn taken by a
+    // Black piece would sort below the same capture made by White.
+    const int victim = x == WPAWN ? BPAWN : x;
+    return (uint8_t)(e >= 0 ? loseorder[m][victim] : loseorder[0][m]);
 }
 
 bool addMove(genContext &g, int8_t from, int8_t to, int8_t promote, int8_t captured, int8_t moved,
@@ -296,8 +304,7 @@ static void generatePieceMoves(genContext &g, int kind) {
         const discovery dc = discoveryOf(g, f);
         const int e = seeBoard[ply][f];
         while (targets) {
-            const int8_t t = (int8_t)lsb(targets);
-            targets &= ~mask[t];
+            const int8_t t = takeFirstSquare(g, targets);
             const int8_t captured = squares[ply].insq[t];
             const bool disc = (dc.offLine & mask[t]) != 0;
             const int8_t checkSq = disc ? dc.hidden : ((chk & mask[t]) ? t : NO_SQUARE);
@@ -330,8 +337,7 @@ static void generateKingMoves(genContext &g) {
         steps &= offLine;
     const uint64_t occWithoutKing = g.occ & ~mask[K];
     while (steps) {
-        const int8_t t = (int8_t)lsb(steps);
-        steps &= ~mask[t];
+        const int8_t t = takeFirstSquare(g, steps);
         if (isAttackedOn(t, g.o, occWithoutKing | mask[t], mask[t]))
             continue;
         const int8_t captured = squares[ply].insq[t];

@@ -48,6 +48,16 @@ bool addMove(genContext &g, int8_t from, int8_t to, int8_t promote, int8_t captu
 inline bool nextToEnemyKing(const genContext &g, int8_t t) {
     return (kingattack[g.E] & mask[t]) != 0;
 }
+// Takes the first square of `set` as the side to move reads the board, from its own first
+// rank forward and each rank from the a-file, and removes it from the set. Moves of equal grade
+// keep the order they were generated in, so a position and its colour mirror must generate
+// them in the mirrored order to be searched alike. Square numbers run from a8, Black's first
+// rank: Black takes the lowest square, White the lowest of the set turned upside down.
+inline int8_t takeFirstSquare(const genContext &g, uint64_t &set) {
+    const int8_t s = (int8_t)(g.c == BLACK ? lsb(set) : lsb(__builtin_bswap64(set)) ^ 56);
+    set &= ~mask[s];
+    return s;
+}
 // Sets ST_WINNING_CAPTURE on the ply and returns MT_WINNING_CAPTURE.
 uint16_t markWinning();
 

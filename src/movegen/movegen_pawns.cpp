@@ -116,8 +116,7 @@ void generatePawnMoves(genContext &g) {
         const uint64_t offLine = dc.offLine;
         const int e = seeBoard[ply][f];
         while (targets) {
-            const int8_t t = (int8_t)lsb(targets);
-            targets &= ~mask[t];
+            const int8_t t = takeFirstSquare(g, targets);
             const int8_t captured = squares[ply].insq[t];
             const bool capture = captured != EMPTY;
             const bool disc = (offLine & mask[t]) != 0;
@@ -174,8 +173,7 @@ void generateEnPassant(genContext &g) {
     const uint64_t ownBishopLike = bishopsOf(b, g.c) | ownQueens;
     const uint64_t pawnChecks = (g.c == WHITE ? whpawnattack[ep] : blpawnattack[ep]) & mask[g.E];
     while (takers) {
-        const int8_t f = (int8_t)lsb(takers);
-        takers &= ~mask[f];
+        const int8_t f = takeFirstSquare(g, takers);
         if (!isLegalEnPassant(f))
             continue;
         const uint64_t occAfter = (g.occ & ~mask[f] & ~mask[victim]) | mask[ep];

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <set>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -275,6 +276,43 @@ TEST_F(MovgenTest, CapturesAreGradedByTheirExchangeValue) {
     // Without anything to win the ply carries no winning-capture mark.
     generate("4k3/7p/8/8/8/2N5/P7/4K3 w - - 0 1");
     EXPECT_FALSE(moveStack[0].stackFlags & ST_WINNING_CAPTURE);
+}
+
+// A position and its colour mirror get the mirrored list: the same moves with the same types
+// and grades, in the mirrored order, since the order of equal grades is kept by the search's
+// sort. Pieces of a kind on different ranks, endgame grades by nearness to the enemy king,
+// losing captures of pawns, castling and en passant, in every phase and generator mode.
+TEST_F(MovgenTest, MirrorPositionGetsTheMirroredListInTheMirroredOrder) {
+    const char *fens[] = {
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+        "r1bq1rk1/pp2bppp/2n1pn2/2pp4/2PP4/2N1PN2/PP2BPPP/R1BQ1RK1 w - - 0 8",
+        "8/8/p1p5/1p5p/1P5p/4R3/PPP2K1p/6rk b - - 0 1",
+        "8/8/p1p5/1p5p/1P5p/8/PPP2K1p/4R1rk w - - 0 1",
+        "4k3/8/2p5/1p6/4r3/2N5/8/6K1 w - - 0 1",
+        "rnbqkbnr/ppppp1pp/8/4PpP1/8/8/PPPP1P1P/RNBQKBNR w KQkq f6 0 3",
+    };
+    for (const char *fen : fens) {
+        const std::string mirror = mirrorFEN(fen);
+        for (int phase = 0; phase <= 2; phase++)
+            for (int8_t gen = 0; gen <= 2; gen++) {
+                SCOPED_TRACE(std::string(fen) + " phase " + std::to_string(phase) + " mode " +
+                             std::to_string(gen));
+                generate(fen, gen, 0, phase);
+                const std::vector<move_list> own(searchData[0], searchData[0] + moveCount());
+                generate(mirror.c_str(), gen, 0, phase);
+                ASSERT_EQ((size_t)moveCount(), own.size());
+                for (int i = 0; i < moveCount(); i++) {
+                    const move_list &a = own[i], &b = moveAt(i);
+                    const int checkSquare = b.checkSquare < 0 ? b.checkSquare : b.checkSquare ^ 56;
+                    EXPECT_TRUE(a.from == (b.from ^ 56) && a.to == (b.to ^ 56) &&
+                                a.promote == b.promote && a.type == b.type &&
+                                a.checkSquare == checkSquare && a.orderscore == b.orderscore)
+                        << "place " << i << ": " << (int)a.from << "-" << (int)a.to << " grade "
+                        << (int)a.orderscore << " against " << (int)b.from << "-" << (int)b.to
+                        << " grade " << (int)b.orderscore;
+                }
+            }
+    }
 }
 
 TEST_F(MovgenTest, HashMoveAndKillersTakeTheirKeysInTheStatedOrder) {

@@ -36,6 +36,12 @@ TEST(SearchMirror, PositionAndMirrorSearchAlike) {
         "8/5pk1/6p1/1P5p/r6P/6P1/5PK1/1R6 w - - 0 40",
         // Minor pieces and pawn captures en prise.
         "4k3/pp3ppp/2n1b3/3pP3/3P4/2NB4/PP3PPP/4K3 b - - 1 20",
+        // A rook ending where the quiescence search weighs rook checks beside the king
+        // against rook captures of pawns: in the endgame quiet piece moves are graded by
+        // nearness to the enemy king, and a losing rook capture of a pawn by its victim.
+        "8/8/p1p5/1p5p/1P5p/4R3/PPP2K1p/6rk b - - 0 1",
+        // The same ending a move earlier, with White's rook still on the first rank.
+        "8/8/p1p5/1p5p/1P5p/8/PPP2K1p/4R1rk w - - 0 1",
     };
     for (const char *fen : positions) {
         const std::string mirror = mirrorFEN(fen);
