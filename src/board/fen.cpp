@@ -189,6 +189,10 @@ static void placePiece(int p, int colour, int piece, int s) {
     // assignPieceSlots).
 }
 
+// The i-th square (0..63) as colour c reads the board: from its own first rank forward, each
+// rank from the a-file. Square numbers run from a8, so Black reads them in order.
+static int readingSquare(int c, int i) { return c == WHITE ? i ^ 56 : i; }
+
 // The pieces of a kind are generated slot by slot, and moves of equal grade are searched in
 // the order they were generated, so a position and its colour mirror must give their pieces
 // the mirrored slots. Like the pawns, each side's pieces are taken from its own first rank
@@ -196,20 +200,17 @@ static void placePiece(int p, int colour, int piece, int s) {
 // would take their slots the other way round in the mirror.)
 static void assignPieceSlots(int p) {
     for (int c = WHITE; c <= BLACK; c++)
-        for (int i = 0; i < 8; i++) {
-            const int row = c == WHITE ? 7 - i : i;
-            for (int f = 0; f < 8; f++) {
-                const int s = row * 8 + f;
-                const int piece = squares[p].insq[s];
-                if (squares[p].colsq[s] != c || piece < KNIGHT || piece > QUEEN)
-                    continue;
-                int8_t *slots = slotsOf(tracker[p], c, piece);
-                for (int k = 0; k < slotCount(piece); k++)
-                    if (slots[k] == SLOT_UNUSED) {
-                        slots[k] = (int8_t)s;
-                        break;
-                    }
-            }
+        for (int i = 0; i < 64; i++) {
+            const int s = readingSquare(c, i);
+            const int piece = squares[p].insq[s];
+            if (squares[p].colsq[s] != c || piece < KNIGHT || piece > QUEEN)
+                continue;
+            int8_t *slots = slotsOf(tracker[p], c, piece);
+            for (int k = 0; k < slotCount(piece); k++)
+                if (slots[k] == SLOT_UNUSED) {
+                    slots[k] = (int8_t)s;
+                    break;
+                }
         }
 }
 
@@ -225,11 +226,10 @@ static void assignPawnSlots(int p) {
         int8_t order[PAWN_SLOTS];
         bool placed[PAWN_SLOTS] = {};
         int n = 0;
-        for (int i = 0; i < 8; i++) {
-            const int row = c == WHITE ? 7 - i : i;
-            for (int f = 0; f < 8; f++)
-                if ((pawns & mask[row * 8 + f]) && n < PAWN_SLOTS)
-                    order[n++] = (int8_t)(row * 8 + f);
+        for (int i = 0; i < 64; i++) {
+            const int s = readingSquare(c, i);
+            if ((pawns & mask[s]) && n < PAWN_SLOTS)
+                order[n++] = (int8_t)s;
         }
         for (int i = 0; i < n; i++)
             if (slots[order[i] & 7] == SLOT_UNUSED) {
