@@ -8,6 +8,7 @@
 
 gallows killer[2][MAX_PLY];
 gallows matekiller[MAX_PLY];
+int32_t quietHistory[2][4096];
 const gallows tempkiller = {0, -1, -10001};
 hashMoveHint orderingHashMove;
 
@@ -410,10 +411,11 @@ static void markHashAndKillers(const genContext &g, const hashMoveHint &h) {
 
 int16_t sortedMoves[MAX_PLY];
 
-// The generated list of each ply as it came from the generator, and its sort keys (the score
-// above the list index); the list itself is filled in sorted order place by place.
+// The generated list of each ply as it came from the generator, and its sort keys (the move's
+// class, its history and its score above the list index); the list itself is filled in sorted
+// order place by place.
 static move_list unsortedMoves[MAX_PLY][MAX_MOVES];
-static uint16_t sortKeys[MAX_PLY][MAX_MOVES];
+static uint64_t sortKeys[MAX_PLY][MAX_MOVES];
 static int16_t sortCount[MAX_PLY];
 
 // Exchange sort by descending score; the exact swap pattern fixes the order of equal scores:
@@ -421,30 +423,47 @@ static int16_t sortCount[MAX_PLY];
 // swapped into it. Place i depends only on the passes for the places before it, so a node
 // that is cut off after its first moves never pays for sorting the rest: the passes run
 // when the search asks for a place (orderedMove). Which entry wins a comparison is
-// unpredictable, so the passes run on the 16-bit keys with each swap done as arithmetic
-// rather than a branch.
+// unpredictable, so the passes run on the keys with each swap done as arithmetic rather than
+// a branch.
+// The quiet moves ordered by history: no capture, promotion, escape or castling, and an order
+// score among the placements (below it lie the quiet moves that lose material).
+constexpr uint16_t QUIET_EXCLUDED =
+    MT_CAPTURE | MT_PROMOTION | MT_ESCAPE | MT_CASTLE_SHORT | MT_CASTLE_LONG;
+constexpr uint8_t QUIET_LEAST = 15, QUIET_MOST = 114;
+
 static void startSort(const move_list *list, int n) {
     static_assert(MAX_MOVES <= 256, "a list index fits in the low byte of a key");
     std::memcpy(unsortedMoves[ply], list, (size_t)n * sizeof(move_list));
-    uint16_t *key = sortKeys[ply];
-    for (int i = 0; i < n; i++)
-        key[i] = (uint16_t)(list[i].orderscore << 8 | i);
+    uint64_t *key = sortKeys[ply];
+    const int32_t *told = quietHistory[whiteToMove() ? 0 : 1];
+    for (int i = 0; i < n; i++) {
+        const move_list &m = list[i];
+        // A key is the move's class, its history, its own order score and its list index.
+        // Only the quiet moves that lose nothing share one class, ordered by history.
+        uint64_t band = m.orderscore, told16 = 0;
+        if (!(m.type & QUIET_EXCLUDED) && m.orderscore >= QUIET_LEAST &&
+            m.orderscore <= QUIET_MOST) {
+            band = QUIET_MOST;
+            told16 = (uint64_t)told[m.from * 64 + m.to];
+        }
+        key[i] = band << 40 | told16 << 24 | (uint64_t)m.orderscore << 8 | (uint64_t)i;
+    }
     sortCount[ply] = (int16_t)n;
     sortedMoves[ply] = 0;
 }
 
 void sortMovesThrough(int place) {
     ASSERT(ply >= 0 && ply < MAX_PLY && place < sortCount[ply]);
-    uint16_t *key = sortKeys[ply];
+    uint64_t *key = sortKeys[ply];
     const int n = sortCount[ply];
     for (int i = sortedMoves[ply]; i <= place; i++) {
-        uint16_t held = key[i]; // the key at place i while the later ones are compared
+        uint64_t held = key[i]; // the key at place i while the later ones are compared
         for (int j = i + 1; j < n; j++) {
             // A key above (held | 0xFF) scores higher: the two are swapped.
-            const uint16_t other = key[j];
-            const uint16_t swap = (uint16_t)((held ^ other) & -(int)(other > (held | 0xFF)));
-            key[j] = (uint16_t)(other ^ swap);
-            held = (uint16_t)(held ^ swap);
+            const uint64_t other = key[j];
+            const uint64_t swap = (held ^ other) & (0 - (uint64_t)(other > (held | 0xFF)));
+            key[j] = other ^ swap;
+            held ^= swap;
         }
         key[i] = held;
         searchData[ply][i] = unsortedMoves[ply][held & 0xFF];

@@ -47,6 +47,11 @@ inline move_list &orderedMove(int i) {
 extern gallows killer[2][MAX_PLY];
 extern gallows matekiller[MAX_PLY];
 extern const gallows tempkiller; // the empty killer
+// History of quiet moves by side (0 White, 1 Black) and from * 64 + to: how often, and how
+// deep, the move refuted a position. Quiet moves that neither lose material nor hold a
+// killer's or the table's place are tried in its order, their placement scores breaking ties.
+constexpr int32_t HISTORY_MOST = 0xFFFF;
+extern int32_t quietHistory[2][4096];
 struct hashMoveHint {
     bool found;
     int8_t from, to, promote;

@@ -56,10 +56,37 @@ static bool sameMove(const gallows &k, const move_list &m) {
     return k.killerMove == m.from * 64 + m.to && k.killerPromote == m.promote;
 }
 
+// A quiet move that refutes a position earns history by the square of the depth it refuted:
+// a refutation found deep in the tree says more than one next to the horizon. When a count
+// reaches the top, the side's whole table is halved, so recent refutations weigh the most.
+static void rewardHistory(const move_list &m, int depth) {
+    if (m.type & (MT_CAPTURE | MT_PROMOTION))
+        return;
+    int32_t *told = quietHistory[whiteToMove() ? 0 : 1];
+    const int d = depth < 1 ? 1 : depth;
+    int32_t &h = told[m.from * 64 + m.to];
+    h += d * d;
+    if (h >= HISTORY_MOST)
+        for (int i = 0; i < 4096; i++)
+            told[i] /= 2;
+}
+
+// The quiet moves a node tried before the one that refuted it lose history by as much: they
+// were ordered before the refutation and failed.
+static void penaliseHistory(const int16_t *tried, int count, int depth) {
+    int32_t *told = quietHistory[whiteToMove() ? 0 : 1];
+    const int d = depth < 1 ? 1 : depth;
+    for (int k = 0; k < count; k++) {
+        int32_t &h = told[tried[k]];
+        h = h > d * d ? h - d * d : 0;
+    }
+}
+
 // A cutoff move earns a history count; a quiet (or losing) move that refutes becomes a
 // killer, since winning captures and promotions are ordered early without help.
-void updateKillers(const move_list &m, int32_t value) {
+void updateKillers(const move_list &m, int32_t value, int depth) {
     ASSERT(ply >= 0 && ply < MAX_PLY);
+    rewardHistory(m, depth);
     const int key = m.from * 64 + m.to;
     const int32_t count = ++killerHeuristic[ply][key];
     if (m.type & (MT_PROMOTION | MT_WINNING_CAPTURE))
@@ -636,6 +663,8 @@ int16_t AlphaBeta(int8_t depth, int16_t alpha, int16_t beta, int16_t mate, int16
     // Step 6. The loop over the moves in generated order.
     mate--;
     const int count = mvstore[ply + 1];
+    int16_t quietTried[64]; // from * 64 + to of the quiet moves searched here so far
+    int quietCount = 0;
     for (int i = 0; i < count; i++) {
         if (ply == 0 && rootExcludedCount > 0 && isRootExcluded(orderedMove(i)))
             continue; // the move of a better line, already reported
@@ -673,7 +702,9 @@ int16_t AlphaBeta(int8_t depth, int16_t alpha, int16_t beta, int16_t mate, int16
         if (value >= beta) {
             // The refutation is the move to try first when the position comes back: it is
             // stored, not the best move found before it.
-            updateKillers(m, value);
+            updateKillers(m, value, depth);
+            if (!(m.type & (MT_CAPTURE | MT_PROMOTION)))
+                penaliseHistory(quietTried, quietCount, depth);
             depthFlags[ply] &= (uint8_t) ~(DPF_ESTIMATE | DPF_CHILD_ESTIMATE);
             ABdeep = (int8_t)(searchDepth + extensionCount - reductionCount);
             const uint8_t cutTo =
@@ -687,6 +718,8 @@ int16_t AlphaBeta(int8_t depth, int16_t alpha, int16_t beta, int16_t mate, int16
             }
             return beta;
         }
+        if (!(m.type & (MT_CAPTURE | MT_PROMOTION)) && quietCount < 64)
+            quietTried[quietCount++] = (int16_t)(m.from * 64 + m.to);
         if (value > alpha) {
             alpha = clampScore(value);
             if (depthFlags[ply] & DPF_CHILD_ESTIMATE)

@@ -359,7 +359,7 @@ int16_t Quiesce(int8_t QSdepth, int8_t checksDepth, int16_t alpha, int16_t beta,
         depthFlags[ply] &= (uint8_t) ~(DPF_EVAL_SEE | DPF_THREAT_SEE);
         // Step 15. Result.
         if (w.value >= beta) {
-            updateKillers(m, w.value);
+            updateKillers(m, w.value, 0);
             depthFlags[ply] &= (uint8_t) ~(DPF_ESTIMATE | DPF_CHILD_ESTIMATE);
             recordHashQS(clampScore(-passThreshhold[ply]), (uint8_t)bmtype, (int8_t)bmfrom,
                          (uint8_t)bmto, 2, 0, QSdeep);

@@ -155,6 +155,10 @@ static void resetSearchTables() {
             pv[p][i] = temp_pv;
         std::memset(killerHeuristic[p], 0, sizeof killerHeuristic[p]);
     }
+    // The history of the last search still orders this one, at a quarter of its weight.
+    for (auto &side : quietHistory)
+        for (int32_t &h : side)
+            h /= 4;
     captureSequence[1] = 7;
     // At the root the flag marks a pawn of the side to move one step from promotion.
     move_tag &root = moveStack[0];
@@ -548,6 +552,7 @@ void clearSearchMemory() {
     clearPawnHash();
     for (int p = 0; p < MAX_PLY; p++)
         killer[0][p] = killer[1][p] = matekiller[p] = tempkiller;
+    std::memset(quietHistory, 0, sizeof quietHistory);
     drawn = -50;
 }
 

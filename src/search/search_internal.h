@@ -55,8 +55,8 @@ inline bool inCheckAt(int p) { return (depthFlags[p] & DPF_IN_CHECK) != 0; }
 int32_t evaluateAtPly(int8_t kingSafetyDone);
 // Copies the line found below ply + 1 behind move m into the row of ply.
 void updatePV(const move_list &m);
-// History count, mate killer and the two killers of ply after a beta cutoff by m.
-void updateKillers(const move_list &m, int32_t value);
+// History, mate killer and the two killers of ply after a beta cutoff by m at this depth.
+void updateKillers(const move_list &m, int32_t value, int depth);
 // Time check every 256 nodes; true when the search must unwind.
 bool pollClock();
 // Input poll at a made move; true when the move's value was decided by the input (value set).

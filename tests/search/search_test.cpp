@@ -256,9 +256,9 @@ TEST(Killers, TheFirstKillerCuttingAgainKeepsTheSecond) {
         return searchData[0][0];
     };
     const move_list bc4 = find("f1", "c4"), d4 = find("d2", "d4");
-    updateKillers(bc4, 0);
-    updateKillers(d4, 0);
-    updateKillers(bc4, 0); // the first killer cuts again
+    updateKillers(bc4, 0, 1);
+    updateKillers(d4, 0, 1);
+    updateKillers(bc4, 0, 1); // the first killer cuts again
     EXPECT_EQ(killer[0][0].killerMove, bc4.from * 64 + bc4.to);
     EXPECT_EQ(killer[1][0].killerMove, d4.from * 64 + d4.to);
 }
