@@ -1,0 +1,142 @@
+// The search's selectivity: the history order of quiet moves, and the soundness of the
+// pruned search on tactics that hide a quiet move late in the order.
+#include "search/search.h"
+#include "search/search_internal.h"
+
+#include "board/position.h"
+#include "movegen/movegen.h"
+#include "support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+int squareOf(const char *t) { return (t[0] - 'a') + 8 * ('8' - t[1]); }
+
+std::string text(const move_list &m) {
+    std::string s;
+    for (int square : {(int)m.from, (int)m.to})
+        s += std::string{(char)('a' + (square & 7)), (char)('8' - (square >> 3))};
+    return s;
+}
+
+// The quiet moves that neither lose material nor castle: the ones the history orders.
+bool orderedByHistory(const move_list &m) {
+    return !(m.type & (MT_CAPTURE | MT_PROMOTION | MT_ESCAPE | MT_CASTLE_SHORT | MT_CASTLE_LONG)) &&
+           m.orderscore >= 15 && m.orderscore <= 114;
+}
+
+// Generates the moves of the position at ply 0 as a search does, without killers, and
+// returns the place of from-to in the search's order (-1 when it is not generated).
+int placeOf(const char *move) {
+    ply = 0;
+    searchFlags = SF_SEARCH_START;
+    for (int k = 0; k < 2; k++)
+        killer[k][0] = tempkiller;
+    matekiller[0] = tempkiller;
+    SEE();
+    movgen(0, 0);
+    for (int i = 0; i < mvstore[1]; i++) {
+        const move_list &m = orderedMove(i);
+        if (m.from == squareOf(move) && m.to == squareOf(move + 2))
+            return i;
+    }
+    return -1;
+}
+
+const move_list &generated(const char *move) {
+    const int i = placeOf(move);
+    EXPECT_GE(i, 0) << move;
+    return searchData[0][i < 0 ? 0 : i];
+}
+
+// White can take the queen that came out too early (Nxh4), and has many quiet moves; a4
+// starts behind most of them.
+const char *const OPEN_GAME = "rnb1kbnr/pppp1ppp/8/4p3/4P2q/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3";
+
+TEST(QuietHistory, ARefutationRisesAboveTheOtherQuietMovesButNotAboveWinningCaptures) {
+    ASSERT_TRUE(setupFEN(OPEN_GAME));
+    clearSearchMemory();
+    const int before = placeOf("a2a4");
+    ASSERT_GT(before, 0);
+    const move_list a4 = generated("a2a4");
+    ASSERT_TRUE(orderedByHistory(a4)) << "a4 is a quiet move that loses nothing";
+    // Some quiet move stands before a4 while there is no history.
+    bool quietAhead = false;
+    for (int i = 0; i < before; i++)
+        quietAhead |= orderedByHistory(searchData[0][i]);
+    ASSERT_TRUE(quietAhead);
+
+    updateKillers(a4, 0, 6); // a4 refuted a position six plies deep
+    const int after = placeOf("a2a4");
+    ASSERT_GE(after, 0);
+    for (int i = 0; i < after; i++)
+        EXPECT_FALSE(orderedByHistory(searchData[0][i]))
+            << text(searchData[0][i]) << " still before a4";
+    // The winning capture keeps its place ahead of every quiet move.
+    EXPECT_LT(placeOf("f3h4"), placeOf("a2a4"));
+
+    // A new game forgets what the last one learnt.
+    clearSearchMemory();
+    EXPECT_EQ(placeOf("a2a4"), before);
+}
+
+// The history is kept per side: what White learnt does not reorder Black's moves, so that a
+// position and its colour mirror are ordered alike.
+TEST(QuietHistory, EachSideKeepsItsOwnHistory) {
+    const std::string black = mirrorFEN(OPEN_GAME);
+    ASSERT_TRUE(setupFEN(black.c_str()));
+    clearSearchMemory();
+    const int before = placeOf("a7a5");
+    ASSERT_GT(before, 0);
+    // White refutes, twice, with a move between the very squares of Black's a7-a5.
+    move_list sameSquares = generated("a7a5");
+    gameFlags ^= GF_WHITE_TO_MOVE;
+    ASSERT_TRUE(whiteToMove());
+    updateKillers(sameSquares, 0, 6);
+    updateKillers(sameSquares, 0, 6);
+    gameFlags ^= GF_WHITE_TO_MOVE;
+    EXPECT_EQ(placeOf("a7a5"), before);
+
+    // Black's own refutation orders Black's move as the mirrored one orders White's.
+    updateKillers(generated("a7a5"), 0, 6);
+    const int blackAfter = placeOf("a7a5");
+    EXPECT_LT(blackAfter, before);
+    ASSERT_TRUE(setupFEN(OPEN_GAME));
+    clearSearchMemory();
+    updateKillers(generated("a2a4"), 0, 6);
+    EXPECT_EQ(placeOf("a2a4"), blackAfter);
+}
+
+struct Tactic {
+    const char *fen;
+    int depth;
+    const char *best; // from-to of the only winning move
+};
+
+// Each winning move gives up material on a defended square (a losing capture by the exchange
+// count, or a check the ordering puts behind the safe moves); null move, reductions and the
+// quiescence's pruning must not hide it. The colour mirror is searched too.
+TEST(SelectiveSearch, FindsSacrificialWinsInBothColours) {
+    const Tactic tactics[] = {
+        // Qd8+ Bxd8 Re8#: the queen goes to a square the bishop guards.
+        {"r1b2k1r/ppp1bppp/8/1B1Q4/5q2/2P5/PPP2PPP/R3R1K1 w - - 0 1", 4, "d5d8"},
+    };
+    for (const Tactic &t : tactics) {
+        for (bool mirror : {false, true}) {
+            const std::string fen = mirror ? mirrorFEN(t.fen) : t.fen;
+            SCOPED_TRACE(fen);
+            ASSERT_TRUE(searchFEN(fen.c_str(), t.depth));
+            std::string best = t.best;
+            if (mirror)
+                for (int k : {1, 3})
+                    best[k] = (char)('9' - (best[k] - '0'));
+            EXPECT_EQ(text(movePV), best);
+            EXPECT_GT(searchScore, MATE_BOUND);
+        }
+    }
+}
+
+} // namespace
