@@ -396,13 +396,13 @@ static void markHashAndKillers(const genContext &g, const hashMoveHint &h) {
         move_list &m = g.list[i];
         const int key = m.from * 64 + m.to;
         if (key == matekiller[ply].killerMove && m.promote == matekiller[ply].killerPromote)
-            m.orderscore = 254;
+            m.orderscore = MATE_KILLER_ORDER;
         if (key == killer[0][ply].killerMove)
-            m.orderscore = 126;
+            m.orderscore = KILLER_ORDER_FIRST;
         if (key == killer[1][ply].killerMove)
-            m.orderscore = 125;
+            m.orderscore = KILLER_ORDER_SECOND;
         if (key == hashKey && m.promote == hp) {
-            m.orderscore = 255;
+            m.orderscore = HASH_MOVE_ORDER;
             moveStack[ply].stackFlags |= ST_HASH_MOVE;
             moveStack[ply].hashMove = key;
         }

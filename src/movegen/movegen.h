@@ -51,6 +51,9 @@ extern const gallows tempkiller; // the empty killer
 // deep, the move refuted a position. Quiet moves that neither lose material nor hold a
 // killer's or the table's place are tried in its order, their placement scores breaking ties.
 constexpr int32_t HISTORY_MOST = 0xFFFF;
+// The order scores that the table's move and the killers take over in their ply's list.
+constexpr uint8_t HASH_MOVE_ORDER = 255, MATE_KILLER_ORDER = 254, KILLER_ORDER_FIRST = 126,
+                  KILLER_ORDER_SECOND = 125;
 extern int32_t quietHistory[2][4096];
 struct hashMoveHint {
     bool found;

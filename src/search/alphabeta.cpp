@@ -174,6 +174,15 @@ static void reduceBy(childWork &w, int plies) {
     reductionCount = (int8_t)(reductionCount + plies);
 }
 
+// A quiet move late in the order: no capture, promotion or check, no escape of a threatened
+// piece, and not one of the killers (which refuted a sibling position).
+static bool isLateQuiet(const childWork &w) {
+    const uint8_t order = w.move->orderscore;
+    return w.index > 0 && !(w.type & (MT_CAPTURE | MT_PROMOTION | MT_CHECK | MT_ESCAPE)) &&
+           order != KILLER_ORDER_FIRST && order != KILLER_ORDER_SECOND &&
+           order != MATE_KILLER_ORDER;
+}
+
 // Step 8 (continued). Futility at the frontier and one to three plies before it, and the
 // reduction of moves that are neither the hash move nor winning captures.
 static void futility(childWork &w, int16_t alpha) {
@@ -195,9 +204,14 @@ static void futility(childWork &w, int16_t alpha) {
         return;
     }
     const move_tag &node = moveStack[ply - 1];
-    if (w.depth > 2 && (node.stackFlags & (ST_HASH_MOVE | ST_WINNING_CAPTURE)) &&
-        node.hashMove != w.from * 64 + w.to && w.winningType == 0)
+    if (w.depth <= 2 || node.hashMove == w.from * 64 + w.to || w.winningType != 0)
+        return;
+    if (isLateQuiet(w)) {
+        const int r = lateMoveReduction[depthIndex(w.depth + 1)][w.index < 63 ? w.index : 63];
+        reduceBy(w, r < w.depth ? r : w.depth - 1);
+    } else if (node.stackFlags & (ST_HASH_MOVE | ST_WINNING_CAPTURE)) {
         reduceBy(w, 2);
+    }
 }
 
 static void kingSafetyOnly(bool testCached) {

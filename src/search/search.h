@@ -34,6 +34,7 @@ extern int32_t passThreshhold[MAX_PLY];
 extern const int8_t max_extn[32], ABSearchDepth[32], schdth[32];
 extern const int32_t recapture[32], reduceMargin[32], winTable[32];
 extern const int8_t nullR[3][32], n_moveTable[3][32], reduceLimits[3][32];
+extern const int8_t lateMoveReduction[32][64];
 
 // ---------------------------------------------------------------------------
 // The front end's side of a search. The control layer installs these hooks; with none
