@@ -1,5 +1,6 @@
-// The search's selectivity: the history order of quiet moves, and the soundness of the
-// pruned search on tactics that hide a quiet move late in the order.
+// The search's selectivity: the history order of quiet moves, the depth by which late quiet
+// moves are reduced, and the soundness of the pruned search on tactics that hide a quiet move
+// late in the order.
 #include "search/search.h"
 #include "search/search_internal.h"
 
@@ -108,6 +109,29 @@ TEST(QuietHistory, EachSideKeepsItsOwnHistory) {
     clearSearchMemory();
     updateKillers(generated("a2a4"), 0, 6);
     EXPECT_EQ(placeOf("a2a4"), blackAfter);
+}
+
+// Late quiet moves lose more depth the deeper the node and the later the move; the first
+// move and the nodes next to the horizon are never reduced this way, and the reduction stays
+// a fraction of the depth.
+TEST(LateMoveReductions, GrowWithDepthAndLatenessAndStayBounded) {
+    for (int d = 0; d < 32; d++)
+        for (int i = 0; i < 64; i++) {
+            SCOPED_TRACE(::testing::Message() << "depth " << d << " index " << i);
+            const int r = lateMoveReduction[d][i];
+            if (d < 3 || i == 0) {
+                EXPECT_EQ(r, 0);
+                continue;
+            }
+            EXPECT_GE(r, 2);
+            EXPECT_LE(r, 2 + d / 2);
+            if (i > 1) {
+                EXPECT_GE(r, lateMoveReduction[d][i - 1]);
+            }
+            if (d > 3) {
+                EXPECT_GE(r, lateMoveReduction[d - 1][i]);
+            }
+        }
 }
 
 struct Tactic {
