@@ -56,16 +56,20 @@ static bool sameMove(const gallows &k, const move_list &m) {
     return k.killerMove == m.from * 64 + m.to && k.killerPromote == m.promote;
 }
 
+// Captures and promotions are ordered by what they take; only the other moves keep a history.
+static bool keepsHistory(const move_list &m) { return !(m.type & (MT_CAPTURE | MT_PROMOTION)); }
+// What one refutation (or one failed try) at this depth counts.
+static int32_t historyStep(int depth) { return depth < 1 ? 1 : depth * depth; }
+
 // A quiet move that refutes a position earns history by the square of the depth it refuted:
 // a refutation found deep in the tree says more than one next to the horizon. When a count
 // reaches the top, the side's whole table is halved, so recent refutations weigh the most.
 static void rewardHistory(const move_list &m, int depth) {
-    if (m.type & (MT_CAPTURE | MT_PROMOTION))
+    if (!keepsHistory(m))
         return;
     int32_t *told = quietHistory[whiteToMove() ? 0 : 1];
-    const int d = depth < 1 ? 1 : depth;
     int32_t &h = told[m.from * 64 + m.to];
-    h += d * d;
+    h += historyStep(depth);
     if (h >= HISTORY_MOST)
         for (int i = 0; i < 4096; i++)
             told[i] /= 2;
@@ -75,10 +79,10 @@ static void rewardHistory(const move_list &m, int depth) {
 // were ordered before the refutation and failed.
 static void penaliseHistory(const int16_t *tried, int count, int depth) {
     int32_t *told = quietHistory[whiteToMove() ? 0 : 1];
-    const int d = depth < 1 ? 1 : depth;
+    const int32_t step = historyStep(depth);
     for (int k = 0; k < count; k++) {
         int32_t &h = told[tried[k]];
-        h = h > d * d ? h - d * d : 0;
+        h = h > step ? h - step : 0;
     }
 }
 
@@ -717,7 +721,7 @@ int16_t AlphaBeta(int8_t depth, int16_t alpha, int16_t beta, int16_t mate, int16
             // The refutation is the move to try first when the position comes back: it is
             // stored, not the best move found before it.
             updateKillers(m, value, depth);
-            if (!(m.type & (MT_CAPTURE | MT_PROMOTION)))
+            if (keepsHistory(m))
                 penaliseHistory(quietTried, quietCount, depth);
             depthFlags[ply] &= (uint8_t) ~(DPF_ESTIMATE | DPF_CHILD_ESTIMATE);
             ABdeep = (int8_t)(searchDepth + extensionCount - reductionCount);
@@ -732,7 +736,7 @@ int16_t AlphaBeta(int8_t depth, int16_t alpha, int16_t beta, int16_t mate, int16
             }
             return beta;
         }
-        if (!(m.type & (MT_CAPTURE | MT_PROMOTION)) && quietCount < 64)
+        if (keepsHistory(m) && quietCount < 64)
             quietTried[quietCount++] = (int16_t)(m.from * 64 + m.to);
         if (value > alpha) {
             alpha = clampScore(value);
