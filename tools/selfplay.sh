@@ -5,17 +5,21 @@
 #
 # usage: tools/selfplay.sh NEW OLD [--games N] [--tc 5s+0.05] [--parallel P] [--out DIR]
 #                          [--elo0 0] [--elo1 10] [--openings FILE] [--no-stop]
+#                          [--prior W D L]
 # NEW and OLD are engine binaries; each is copied into a folder of its own without an opening
 # book, so that the games start from the openings alone. P matches run side by side, each on
 # its own share of the openings. The statistics come from tools/sprt.py (first engine "new").
+# --prior continues an earlier run of the same two builds: its wins, draws and losses for NEW
+# count towards the test, which then stops on the verdict of all the games.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 match=${MATCH_SH:-$here/../../shared/match/match.sh}
 [ -x "$match" ] || match=$(cd "$here/../.." && pwd)/shared/match/match.sh
 
-[ $# -ge 2 ] || { sed -n 5,10p "$0" | sed 's/^# \{0,1\}//'; exit 2; }
+[ $# -ge 2 ] || { sed -n 6,13p "$0" | sed 's/^# \{0,1\}//'; exit 2; }
 new=$(readlink -f "$1"); old=$(readlink -f "$2"); shift 2
 games=200 tc=5s+0.05 parallel=2 out="" elo0=0 elo1=10 openings=$here/openings.pgn stop=1
+prior="0 0 0"
 while [ $# -gt 0 ]; do
     case $1 in
     --games) games=$2; shift 2 ;;
@@ -26,6 +30,7 @@ while [ $# -gt 0 ]; do
     --elo1) elo1=$2; shift 2 ;;
     --openings) openings=$(readlink -f "$2"); shift 2 ;;
     --no-stop) stop=0; shift ;;
+    --prior) prior="$2 $3 $4"; shift 4 ;;
     *) echo "selfplay.sh: unknown option $1" >&2; exit 2 ;;
     esac
 done
@@ -54,7 +59,11 @@ for ((k = 0; k < parallel; k++)); do
 done
 echo "selfplay: $new vs $old, $((per * parallel)) games at $tc in $parallel matches; logs in $out"
 
-stats() { python3 "$here/sprt.py" --first new --elo0 "$elo0" --elo1 "$elo1" $(ls "$out"/m*/games.pgn 2>/dev/null); }
+stats() {
+    # shellcheck disable=SC2086 # the three counts are three words
+    python3 "$here/sprt.py" --first new --elo0 "$elo0" --elo1 "$elo1" --prior $prior \
+        $(ls "$out"/m*/games.pgn 2>/dev/null)
+}
 running() { for p in "${pids[@]}"; do kill -0 "$p" 2>/dev/null && return 0; done; return 1; }
 while running; do
     sleep 20

@@ -9,8 +9,11 @@ mean depth. With --clock BASE+INC (seconds) it also prints the clock each side h
 its games ended, from the thinking time in the move comments: an engine that ends its games
 with most of its base unused has played weaker moves than it could have.
 
+With --prior W D L the wins, draws and losses of earlier games of the same two builds (whose
+PGN files are gone, e.g. a run begun in another session) are counted with the files' games.
+
 usage: sprt.py --first NAME [--elo0 0] [--elo1 10] [--alpha 0.05] [--beta 0.05]
-               [--clock BASE+INC] PGN...
+               [--clock BASE+INC] [--prior W D L] PGN...
 Exit status: 0 while undecided, 10 when H1 is accepted (the change gains), 11 when H0 is
 accepted (it does not), 1 on a read error.
 """
@@ -106,7 +109,9 @@ def main():
     ap.add_argument('--alpha', type=float, default=0.05)
     ap.add_argument('--beta', type=float, default=0.05)
     ap.add_argument('--clock', help='BASE+INC in seconds: report the clock left at game end')
-    ap.add_argument('pgn', nargs='+')
+    ap.add_argument('--prior', type=int, nargs=3, metavar=('W', 'D', 'L'), default=[0, 0, 0],
+                    help="earlier wins, draws and losses of the first engine, counted too")
+    ap.add_argument('pgn', nargs='*')
     a = ap.parse_args()
     base = inc = None
     if a.clock:
@@ -115,7 +120,11 @@ def main():
             ap.error('--clock wants BASE+INC in seconds, e.g. 15+0.1')
         base, inc = float(m.group(1)), float(m.group(2) or 0)
 
-    w = d = l = 0
+    if any(k < 0 for k in a.prior):
+        ap.error('--prior wants three counts of games, none negative')
+    if not a.pgn and not any(a.prior):
+        ap.error('no games: give PGN files, --prior counts or both')
+    w, d, l = a.prior
     faults = {name: [0, 0] for name, _ in FAULTS}  # [by first, by second]
     depths = {True: [], False: []}  # depth comments of the first engine and of the other
     left = {True: [], False: []}  # clock left at each game's end, first engine and the other
@@ -166,8 +175,12 @@ def main():
         a.first, ', '.join('%s %d' % (k, v[0]) for k, v in faults.items()),
         ', '.join('%s %d' % (k, v[1]) for k, v in faults.items())))
     mean = lambda xs: sum(xs) / len(xs) if xs else 0.0
-    print('mean depth: %s %.2f, other %.2f' % (a.first, mean(depths[True]), mean(depths[False])))
-    if base is not None:
+    if depths[True] or depths[False]:
+        print('mean depth: %s %.2f, other %.2f' % (a.first, mean(depths[True]),
+                                                   mean(depths[False])))
+    else:
+        print('mean depth: no depth comments in the files')
+    if base is not None and left[True]:
         print('clock left at game end (mean, of base %g s): %s %.1f s (%.0f %%), other %.1f s '
               '(%.0f %%); least: %s %.1f s, other %.1f s' % (
                   base, a.first, mean(left[True]), 100 * mean(left[True]) / base,
