@@ -147,6 +147,10 @@ TEST(SelectiveSearch, FindsSacrificialWinsInBothColours) {
     const Tactic tactics[] = {
         // Qd8+ Bxd8 Re8#: the queen goes to a square the bishop guards.
         {"r1b2k1r/ppp1bppp/8/1B1Q4/5q2/2P5/PPP2PPP/R3R1K1 w - - 0 1", 4, "d5d8"},
+        // Qd8+ Rxd8 Rxd8+ Rxd8 Rxd8#, with White's queen attacked and Black a queen ahead:
+        // every Black node of the mate is in check and far above any window on its static
+        // score, so a rule that lets a checked side pass or stand on that score misses it.
+        {"rr4k1/5ppp/8/8/8/1q1Q4/3R1PPP/3R2K1 w - - 0 1", 6, "d3d8"},
     };
     for (const Tactic &t : tactics) {
         for (bool mirror : {false, true}) {
