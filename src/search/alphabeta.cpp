@@ -10,6 +10,9 @@
 
 // Futility margins of a quiet move one, two and three plies from the horizon.
 static const int32_t FUTILITY_MARGIN[4] = {0, 250, 450, 850};
+// Moves a node one, two and three plies from the horizon tries before its late quiet moves
+// are no longer searched.
+static const int LATE_MOVE_COUNT[4] = {0, 4, 7, 12};
 constexpr int32_t NULL_MOVE_MARGIN = 85;   // a null-move test only below alpha by this much
 constexpr int32_t WIN_TABLE_ESTIMATE = 35; // extra margin when the static score is estimated
 constexpr int32_t KING_ATTACK_RISE = 25;   // king-safety rise that extends a move
@@ -187,12 +190,24 @@ static bool isLateQuiet(const childWork &w) {
            order != MATE_KILLER_ORDER;
 }
 
-// Step 8 (continued). Futility at the frontier and one to three plies before it, and the
-// reduction of moves that are neither the hash move nor winning captures.
+// Step 8 (continued). Futility at the frontier and one to three plies before it (by the score,
+// and by the count of moves tried for late quiet ones), and the reduction of moves that are
+// neither the hash move nor winning captures.
 static void futility(childWork &w, int16_t alpha) {
     if (inCheckAt(ply) || inCheckAt(ply - 1))
         return;
     const int32_t mover = -w.e;
+    // A node one to three plies from the horizon that has tried its table move, captures,
+    // killers and first quiet moves without a refutation is rarely saved by a late quiet move:
+    // past a count that grows with the depth, the rest are not searched. Not at the root, and
+    // not while the node is already mated, where every try counts.
+    if (w.depth <= 2 && ply > 1 && alpha > -MATE_BOUND && isLateQuiet(w) &&
+        w.index >= LATE_MOVE_COUNT[w.depth + 1]) {
+        w.value = mover < alpha ? mover : alpha;
+        w.decided = true;
+        reduceBy(w, w.depth);
+        return;
+    }
     if (w.depth == 0) {
         const int32_t margin = w.scoreType == 0 ? 0 : LEmargin;
         if (mover + margin < alpha) {

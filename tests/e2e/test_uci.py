@@ -96,7 +96,7 @@ class Handshake(UciCase):
 class Options(UciCase):
     def test_analyse_mode_is_accepted_and_clear_hash_forgets(self):
         s = self.open()
-        search = "position startpos moves e2e4 e7e5\ngo depth 6\n"
+        search = "position startpos moves e2e4 e7e5\ngo depth 7\n"
 
         def nodes():
             s.send(search)
