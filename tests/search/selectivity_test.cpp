@@ -1,6 +1,6 @@
 // The search's selectivity: the history order of quiet moves, the depth by which late quiet
 // moves are reduced, and the soundness of the pruned search on tactics that hide a quiet move
-// late in the order.
+// late in the order or that only a late quiet move defends.
 #include "search/search.h"
 #include "search/search_internal.h"
 
@@ -163,6 +163,23 @@ TEST(SelectiveSearch, FindsSacrificialWinsInBothColours) {
                     best[k] = (char)('9' - (best[k] - '0'));
             EXPECT_EQ(text(movePV), best);
             EXPECT_GT(searchScore, MATE_BOUND);
+        }
+    }
+}
+
+// 1.e4 e5 2.Qh5 Nc6 and now 3.Bc4 threatens Qxf7#. Black's defences (...g6, ...Qe7, ...Qf6,
+// ...Nh6) are quiet moves that come late in its order, after the moves that allow the mate.
+// Near the horizon late quiet moves are not searched, but not in a node whose tries so far
+// are all mated: there the search must go on to the defence instead of reporting a mate.
+TEST(SelectiveSearch, TriesLateQuietDefencesAgainstMateInBothColours) {
+    const char *const scholar = "r1bqkbnr/pppp1ppp/2n5/4p2Q/4P3/8/PPPP1PPP/RNB1KBNR w KQkq - 2 4";
+    for (bool mirror : {false, true}) {
+        const std::string fen = mirror ? mirrorFEN(scholar) : scholar;
+        for (int depth : {3, 4}) {
+            SCOPED_TRACE(::testing::Message() << fen << " depth " << depth);
+            ASSERT_TRUE(searchFEN(fen.c_str(), depth));
+            EXPECT_LT(searchScore, MATE_BOUND);
+            EXPECT_GT(searchScore, -MATE_BOUND);
         }
     }
 }
