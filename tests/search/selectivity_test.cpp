@@ -134,6 +134,52 @@ TEST(LateMoveReductions, GrowWithDepthAndLatenessAndStayBounded) {
         }
 }
 
+// Searches the position from empty tables, with the history of `side` (0 White, 1 Black)
+// holding a deep refutation for the from-to of every quiet move the side to move has here;
+// returns the nodes searched. The killers the seeding leaves are cleared: only the history
+// differs between the runs.
+uint64_t nodesWithHistory(const char *fen, int side, int depth) {
+    EXPECT_TRUE(setupFEN(fen));
+    clearSearchMemory();
+    if (side >= 0) {
+        placeOf("a1a1"); // generates the root moves in the search's order
+        const int count = mvstore[1];
+        move_list quiet[MAX_MOVES];
+        int n = 0;
+        for (int i = 0; i < count; i++)
+            if (orderedByHistory(searchData[0][i]))
+                quiet[n++] = searchData[0][i];
+        const bool sideToMove = whiteToMove() == (side == 0);
+        if (!sideToMove)
+            gameFlags ^= GF_WHITE_TO_MOVE;
+        for (int i = 0; i < n; i++)
+            updateKillers(quiet[i], 0, 12);
+        if (!sideToMove)
+            gameFlags ^= GF_WHITE_TO_MOVE;
+        for (int p = 0; p < MAX_PLY; p++)
+            killer[0][p] = killer[1][p] = matekiller[p] = tempkiller;
+    }
+    prepareSearch(depth);
+    search();
+    return nodes;
+}
+
+// A late quiet move whose history shows past refutations is reduced less than the others:
+// the history of the side to move changes the tree, while what the other side learnt about
+// moves between the same squares leaves it as it was. The mirror searches the same tree.
+TEST(LateMoveReductions, FollowTheHistoryOfTheSideThatMoves) {
+    const char *const middlegame =
+        "r2q1rk1/1ppnbppp/p2p1nb1/3Pp3/2P1P1P1/2N2N1P/PPB1QP2/R1B2RK1 w - - 0 20";
+    const std::string mirrored = mirrorFEN(middlegame);
+    const uint64_t plain = nodesWithHistory(middlegame, -1, 7);
+    EXPECT_EQ(nodesWithHistory(middlegame, 1, 7), plain);
+    const uint64_t learnt = nodesWithHistory(middlegame, 0, 7);
+    EXPECT_NE(learnt, plain);
+    EXPECT_EQ(nodesWithHistory(mirrored.c_str(), -1, 7), plain);
+    EXPECT_EQ(nodesWithHistory(mirrored.c_str(), 0, 7), plain);
+    EXPECT_EQ(nodesWithHistory(mirrored.c_str(), 1, 7), learnt);
+}
+
 struct Tactic {
     const char *fen;
     int depth;
