@@ -229,6 +229,7 @@ static void futility(childWork &w, int16_t alpha) {
         int r = lateMoveReduction[depthIndex(w.depth + 1)][w.index < 63 ? w.index : 63];
         // A move whose history holds at least one refutation at this node's depth has refuted
         // positions like this one before: it is searched a ply deeper than the other late ones.
+        // The child is made: the mover is the side not to move now.
         const int32_t told = quietHistory[whiteToMove() ? 1 : 0][w.from * 64 + w.to];
         if (told >= historyStep(w.depth + 1))
             r--;

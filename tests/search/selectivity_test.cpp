@@ -29,9 +29,9 @@ bool orderedByHistory(const move_list &m) {
            m.orderscore >= 15 && m.orderscore <= 114;
 }
 
-// Generates the moves of the position at ply 0 as a search does, without killers, and
-// returns the place of from-to in the search's order (-1 when it is not generated).
-int placeOf(const char *move) {
+// Generates the moves of the position at ply 0 as a search does, without killers; they are
+// read in the search's order with orderedMove.
+void generateRootMoves() {
     ply = 0;
     searchFlags = SF_SEARCH_START;
     for (int k = 0; k < 2; k++)
@@ -39,6 +39,11 @@ int placeOf(const char *move) {
     matekiller[0] = tempkiller;
     SEE();
     movgen(0, 0);
+}
+
+// The place of from-to in the search's order at ply 0 (-1 when it is not generated).
+int placeOf(const char *move) {
+    generateRootMoves();
     for (int i = 0; i < mvstore[1]; i++) {
         const move_list &m = orderedMove(i);
         if (m.from == squareOf(move) && m.to == squareOf(move + 2))
@@ -142,13 +147,14 @@ uint64_t nodesWithHistory(const char *fen, int side, int depth) {
     EXPECT_TRUE(setupFEN(fen));
     clearSearchMemory();
     if (side >= 0) {
-        placeOf("a1a1"); // generates the root moves in the search's order
-        const int count = mvstore[1];
+        generateRootMoves();
         move_list quiet[MAX_MOVES];
         int n = 0;
-        for (int i = 0; i < count; i++)
-            if (orderedByHistory(searchData[0][i]))
-                quiet[n++] = searchData[0][i];
+        for (int i = 0; i < mvstore[1]; i++) {
+            const move_list &m = orderedMove(i);
+            if (orderedByHistory(m))
+                quiet[n++] = m;
+        }
         const bool sideToMove = whiteToMove() == (side == 0);
         if (!sideToMove)
             gameFlags ^= GF_WHITE_TO_MOVE;
