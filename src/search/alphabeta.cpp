@@ -61,6 +61,8 @@ static bool sameMove(const gallows &k, const move_list &m) {
 
 // Captures and promotions are ordered by what they take; only the other moves keep a history.
 static bool keepsHistory(const move_list &m) { return !(m.type & (MT_CAPTURE | MT_PROMOTION)); }
+// The history of one side's quiet moves (White's or Black's).
+static int32_t *historyOf(bool white) { return quietHistory[white ? 0 : 1]; }
 // What one refutation (or one failed try) at this depth counts.
 static int32_t historyStep(int depth) { return depth < 1 ? 1 : depth * depth; }
 
@@ -70,7 +72,7 @@ static int32_t historyStep(int depth) { return depth < 1 ? 1 : depth * depth; }
 static void rewardHistory(const move_list &m, int depth) {
     if (!keepsHistory(m))
         return;
-    int32_t *told = quietHistory[whiteToMove() ? 0 : 1];
+    int32_t *told = historyOf(whiteToMove());
     int32_t &h = told[m.from * 64 + m.to];
     h += historyStep(depth);
     if (h >= HISTORY_MOST)
@@ -81,7 +83,7 @@ static void rewardHistory(const move_list &m, int depth) {
 // The quiet moves a node tried before the one that refuted it lose history by as much: they
 // were ordered before the refutation and failed.
 static void penaliseHistory(const int16_t *tried, int count, int depth) {
-    int32_t *told = quietHistory[whiteToMove() ? 0 : 1];
+    int32_t *told = historyOf(whiteToMove());
     const int32_t step = historyStep(depth);
     for (int k = 0; k < count; k++) {
         int32_t &h = told[tried[k]];
@@ -230,7 +232,7 @@ static void futility(childWork &w, int16_t alpha) {
         // A move whose history holds at least one refutation at this node's depth has refuted
         // positions like this one before: it is searched a ply deeper than the other late ones.
         // The child is made: the mover is the side not to move now.
-        const int32_t told = quietHistory[whiteToMove() ? 1 : 0][w.from * 64 + w.to];
+        const int32_t told = historyOf(!whiteToMove())[w.from * 64 + w.to];
         if (told >= historyStep(w.depth + 1))
             r--;
         reduceBy(w, r < w.depth ? r : w.depth - 1);
