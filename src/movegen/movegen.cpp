@@ -435,7 +435,7 @@ static void startSort(const move_list *list, int n) {
     static_assert(MAX_MOVES <= 256, "a list index fits in the low byte of a key");
     std::memcpy(unsortedMoves[ply], list, (size_t)n * sizeof(move_list));
     uint64_t *key = sortKeys[ply];
-    const int32_t *told = quietHistory[whiteToMove() ? 0 : 1];
+    const int32_t *told = historyOf(whiteToMove());
     for (int i = 0; i < n; i++) {
         const move_list &m = list[i];
         // A key is the move's class, its history, its own order score and its list index.

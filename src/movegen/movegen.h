@@ -55,6 +55,8 @@ constexpr int32_t HISTORY_MOST = 0xFFFF;
 constexpr uint8_t HASH_MOVE_ORDER = 255, MATE_KILLER_ORDER = 254, KILLER_ORDER_FIRST = 126,
                   KILLER_ORDER_SECOND = 125;
 extern int32_t quietHistory[2][4096];
+// The history of one side's quiet moves (White's or Black's).
+inline int32_t *historyOf(bool white) { return quietHistory[white ? 0 : 1]; }
 struct hashMoveHint {
     bool found;
     int8_t from, to, promote;

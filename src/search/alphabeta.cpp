@@ -61,8 +61,6 @@ static bool sameMove(const gallows &k, const move_list &m) {
 
 // Captures and promotions are ordered by what they take; only the other moves keep a history.
 static bool keepsHistory(const move_list &m) { return !(m.type & (MT_CAPTURE | MT_PROMOTION)); }
-// The history of one side's quiet moves (White's or Black's).
-static int32_t *historyOf(bool white) { return quietHistory[white ? 0 : 1]; }
 // What one refutation (or one failed try) at this depth counts.
 static int32_t historyStep(int depth) { return depth < 1 ? 1 : depth * depth; }
 
